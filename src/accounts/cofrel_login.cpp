@@ -1,0 +1,6 @@
+#include "accounts/cofrel_login.h"
+
+TformCofrelLogin::TformCofrelLogin(QWidget *parent)
+    : QDialog(parent)
+{
+}

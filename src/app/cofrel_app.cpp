@@ -1,0 +1,88 @@
+#include "app/cofrel_app.h"
+
+#include "accounts/cofrel_inclui_usuario.h"
+#include "accounts/cofrel_login.h"
+#include "app/cofrel_uteis.h"
+#include "app/forms.h"
+#include "app/guard.h"
+#include "app/login_context.h"
+#include "app/modal_result.h"
+#include "app/single_instance.h"
+#include "app/window_setup.h"
+#include "data/cofrel_dados.h"
+#include "data/database.h"
+#include "ledger/cofrel_inclui_valor.h"
+#include "ledger/cofrel_main.h"
+#include "planning/cofrel_inclui_mes.h"
+#include "planning/cofrel_planejamento_mensal.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace cofrel {
+
+namespace {
+
+void initialiseModule()
+{
+    LoginContext &context = loginContext();
+    context.AppDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + u'/';
+    context.CategoryNames.clear();
+}
+
+} // namespace
+
+void createForms()
+{
+    Forms &f = forms();
+    data::Database::setAliasFolder(QString(data::AliasCofrel), loginContext().dataDir());
+    f.CofrelMain = new TformCofrelMain();
+    f.Dados = new TDados();
+    f.CofrelInclui = new TformCofrelInclui();
+    f.IncluirValor = new TformIncluirValor();
+    f.Planejamento = new TformPlanejamento();
+    f.IncluiMes = new TformIncluiMes();
+    f.CofrelLogin = new TformCofrelLogin();
+}
+
+void destroyForms()
+{
+    Forms &f = forms();
+    delete f.CofrelLogin;
+    delete f.IncluiMes;
+    delete f.Planejamento;
+    delete f.IncluirValor;
+    delete f.CofrelInclui;
+    delete f.Dados;
+    delete f.CofrelMain;
+    f = Forms{};
+    data::Database::closeAll();
+}
+
+int runCofrel(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    initialiseModule();
+
+    // A second copy ends at once, silently; the guard lives until the end.
+    SingleInstance instance(QStringLiteral("VelunorCofrel19990526"));
+    if (!instance.acquired())
+        return 0;
+
+    QApplication::setApplicationName(QString(AppTitle));
+    registraFontes();
+    QApplication::setFont(fonteJanela());
+
+    int result = 0;
+    guarded([&] {
+        createForms();
+        if (forms().CofrelLogin->exec() == mrOk) {
+            forms().CofrelMain->show();
+            result = QApplication::exec();
+        }
+    });
+    destroyForms();
+    return result;
+}
+
+} // namespace cofrel

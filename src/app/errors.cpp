@@ -1,0 +1,11 @@
+#include "app/errors.h"
+
+namespace cofrel {
+
+Error::Error(QString message)
+    : m_message(std::move(message))
+    , m_utf8(m_message.toUtf8())
+{
+}
+
+} // namespace cofrel

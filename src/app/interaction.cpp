@@ -1,0 +1,77 @@
+#include "app/interaction.h"
+
+#include "app/cofrel_uteis.h"
+#include "app/help_viewer.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace cofrel {
+
+namespace {
+
+Interaction *&installed()
+{
+    static Interaction *current = nullptr;
+    return current;
+}
+
+QWidget *dialogParent()
+{
+    // Modal to the task: owned by whichever window of ours is active.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+void showPlain(const QString &text, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, QString(AppTitle), text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+} // namespace
+
+Interaction &interaction()
+{
+    static DialogInteraction dialogs;
+    return installed() ? *installed() : dialogs;
+}
+
+void setInteraction(Interaction *replacement)
+{
+    installed() = replacement;
+}
+
+void DialogInteraction::message(const QString &text)
+{
+    showPlain(text, QMessageBox::NoIcon);
+}
+
+bool DialogInteraction::question(const QString &text, const QString &title, QuestionIcon icon)
+{
+    QMessageBox box(icon == QuestionIcon::Question ? QMessageBox::Question : QMessageBox::NoIcon,
+                    title, text, QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void DialogInteraction::error(const QString &text)
+{
+    showPlain(text, QMessageBox::Critical);
+}
+
+void DialogInteraction::beep()
+{
+    QApplication::beep();
+}
+
+void DialogInteraction::showHelp(const QString &file, int context)
+{
+    HelpViewer::showTopic(file, context);
+}
+
+} // namespace cofrel

@@ -1,0 +1,97 @@
+#include "app/window_setup.h"
+
+#include "app/errors.h"
+#include "app/login_context.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+
+namespace cofrel {
+
+QFont fonteJanela()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
+QFont fonteRotulo()
+{
+    QFont font = fonteJanela();
+    font.setBold(true);
+    return font;
+}
+
+void registraFontes()
+{
+    const QString wineFont = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
+    if (QFile::exists(wineFont))
+        QFontDatabase::addApplicationFont(wineFont);
+}
+
+void preparaJanela(QWidget *window, const QString &caption, QSize clientSize, Borda borda)
+{
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                            | Qt::MSWindowsFixedSizeDialogHint;
+    switch (borda) {
+    case Borda::Dialogo:
+    case Borda::SimplesSistema:
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        break;
+    case Borda::SemFechar:
+        flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                | Qt::WindowMinimizeButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    }
+    window->setWindowFlags(flags);
+    window->setWindowTitle(caption);
+    window->setFont(fonteJanela());
+    window->setFixedSize(clientSize);
+    centraNaTela(window);
+}
+
+void centraNaTela(QWidget *window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    window->move(area.x() + (area.width() - window->width()) / 2,
+                 area.y() + (area.height() - window->height()) / 2);
+}
+
+QLabel *criaImagemFundo(QWidget *window)
+{
+    auto *image = new QLabel(window);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(0, 0, window->width(), window->height());
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->lower();
+    const QString file = loginContext().AppDir + QStringLiteral("fundo.bmp");
+    QPixmap picture;
+    if (!picture.load(file))
+        throw Error(QStringLiteral("Não foi possível carregar a imagem de fundo %1.").arg(file));
+    image->setPixmap(picture);
+    return image;
+}
+
+QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(bold ? fonteRotulo() : fonteJanela());
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->adjustSize();
+    label->move(x, y);
+    return label;
+}
+
+} // namespace cofrel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace cofrel {
+
+// 8-point "MS Sans Serif" (11 pixels high), falling back quietly to a
+// similar sans serif where the font is missing.
+QFont fonteJanela();
+// The same font in bold, for the labels over the background picture.
+QFont fonteRotulo();
+
+// Registers "MS Sans Serif" from the Wine fonts where present.
+void registraFontes();
+
+enum class Borda {
+    Dialogo,        // dialog frame: close box only
+    SimplesSistema, // single border with the system menu: close box only
+    SemFechar,      // minimise only, no close box (the main window)
+};
+
+// Fixed client size, caption, font and border of one of our windows,
+// centred on the screen.
+void preparaJanela(QWidget *window, const QString &caption, QSize clientSize, Borda borda);
+void centraNaTela(QWidget *window);
+
+// The picture control "Image1" under every other control, filled with
+// AppDir + "fundo.bmp". The control is always made; a picture that cannot
+// be loaded throws after it is made, naming the file.
+QLabel *criaImagemFundo(QWidget *window);
+
+// A transparent label at (x, y) with its natural size.
+QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = true);
+
+} // namespace cofrel

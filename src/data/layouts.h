@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The three table layouts of the data folder. Every file holds exactly one
+// table, under the layout's internal name ("users", "fin" or "dfin"); the
+// per-user copies keep that name whatever their file is called.
+namespace cofrel::data {
+
+enum class ColumnKind { Integer, Real, Text, Date, Bytes };
+
+struct ColumnLayout {
+    QString name;      // as in the SQL texts: "Data", "Valor", ...
+    ColumnKind kind;
+};
+
+struct IndexLayout {
+    QString name;          // index name ("users"), empty when chosen by field list only
+    QStringList fields;    // the field list that selects it ("Dia;Data" -> {"Dia","Data"})
+    QString keyColumn;     // the stored column FindKey compares with (may be a hidden one)
+    bool foldCase = false; // FindKey compares without regard to letter case
+};
+
+struct TableLayout {
+    QString internalName;             // "users", "fin", "dfin"
+    QString primaryKey;               // the auto-increment column
+    std::vector<ColumnLayout> columns; // the visible fields, in order
+    std::vector<IndexLayout> indexes;
+    QString viewOrder;                // the engine's own order for "select *" (an ORDER BY list)
+    QStringList ddl;                  // statements that create the table and its indexes
+    QStringList migrations;           // idempotent statements run when a file is attached
+
+    const ColumnLayout *column(const QString &name) const; // case-insensitive
+    const IndexLayout *indexByFields(const QString &fieldList) const;
+    const IndexLayout *indexByName(const QString &indexName) const;
+};
+
+const TableLayout &usersLayout();
+const TableLayout &finLayout();
+const TableLayout &dfinLayout();
+// The layout whose internal name is \a internalName, or nullptr.
+const TableLayout *layoutByInternalName(const QString &internalName);
+
+} // namespace cofrel::data

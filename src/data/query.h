@@ -1,0 +1,112 @@
+#pragma once
+
+#include "data/field.h"
+#include "data/layouts.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+class QSqlQuery;
+
+namespace cofrel::data {
+
+class Database;
+
+// An SQL query component: its text is replaced, named parameters are bound
+// as dates or integers, then it is prepared and opened. The result is read
+// either as one value (SUM, where a null reads as 0) or walked row by row
+// with first/next/eof like a table.
+//
+// Rows are fetched from the engine only as far as someone reads (the walk,
+// or a grid through fetchUpTo()), and kept in a compact column store, so a
+// statement over a million rows costs nothing until it is read.
+class Query final : public QObject {
+    Q_OBJECT
+public:
+    Query(QString alias, QObject *parent = nullptr);
+    ~Query() override;
+
+    void clearSql();
+    void setSql(const QString &text); // the statement as the system writes it
+    QString sql() const { return m_sql; }
+
+    void bindDate(const QString &name, const QDate &value);
+    void bindInteger(const QString &name, qint64 value);
+
+    void prepare();
+    void open(); // prepares first when needed
+    void close(); // never throws
+    bool isOpen() const { return m_open; }
+
+    // The first column of the single result row; a null reads as 0.
+    double singleValueAsFloat();
+
+    // ---- The walk -------------------------------------------------------
+    void first();
+    void next();
+    bool eof() const;
+    bool bof() const { return m_position == 0; }
+    bool isEmpty(); // no rows at all
+    int position() const { return m_position; } // current row, 0-based
+    void moveTo(int row); // fetches as needed; past the end means eof
+
+    Field fieldByName(const QString &name);
+
+    // ---- Row access for grids ------------------------------------------
+    int columnCount() const;
+    QString columnName(int column) const;
+    ColumnKind columnKind(int column) const;
+    int fetchedRows() const;
+    bool allFetched() const { return m_exhausted; }
+    // Fetches until at least \a rows rows are held or the result ends.
+    void fetchUpTo(int rows);
+    QVariant value(int row, int column) const; // row < fetchedRows()
+
+Q_SIGNALS:
+    void opened();
+    void closed();
+    void positionChanged(int row);
+    void rowsFetched(int first, int last);
+
+private:
+    struct Column;
+    void bindPending(QSqlQuery &query);
+    bool fetchOne();
+    void attachTables();
+    void releaseTables();
+
+    QString m_alias;
+    QString m_sql;
+    QVariantHash m_params; // name without colon -> value
+    std::unique_ptr<QSqlQuery> m_query;
+    std::vector<Column> m_columns;
+    QStringList m_attachedFiles;
+    QVariant m_current; // scratch for Field access on the current row
+    std::vector<QVariant> m_currentRow;
+    Database *m_db = nullptr;
+    int m_position = 0;
+    int m_fetched = 0;
+    bool m_prepared = false;
+    bool m_open = false;
+    bool m_exhausted = true;
+};
+
+// Closes a query on every way out of a scope.
+class QueryCloser final {
+public:
+    explicit QueryCloser(Query &query) : m_query(query) {}
+    ~QueryCloser() { m_query.close(); }
+    QueryCloser(const QueryCloser &) = delete;
+    QueryCloser &operator=(const QueryCloser &) = delete;
+
+private:
+    Query &m_query;
+};
+
+} // namespace cofrel::data

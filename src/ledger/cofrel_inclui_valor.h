@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QDialog>
+
+class TformIncluirValor final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TformIncluirValor(QWidget *parent = nullptr);
+};

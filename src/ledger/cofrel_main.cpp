@@ -1,0 +1,6 @@
+#include "ledger/cofrel_main.h"
+
+TformCofrelMain::TformCofrelMain(QWidget *parent)
+    : QWidget(parent)
+{
+}

@@ -1,0 +1,4 @@
+target_sources(cofrel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/cofrel_main.h ${CMAKE_CURRENT_LIST_DIR}/cofrel_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cofrel_inclui_valor.h ${CMAKE_CURRENT_LIST_DIR}/cofrel_inclui_valor.cpp
+)

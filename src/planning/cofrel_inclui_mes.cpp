@@ -1,0 +1,6 @@
+#include "planning/cofrel_inclui_mes.h"
+
+TformIncluiMes::TformIncluiMes(QWidget *parent)
+    : QDialog(parent)
+{
+}

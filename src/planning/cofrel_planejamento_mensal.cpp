@@ -1,0 +1,6 @@
+#include "planning/cofrel_planejamento_mensal.h"
+
+TformPlanejamento::TformPlanejamento(QWidget *parent)
+    : QDialog(parent)
+{
+}
