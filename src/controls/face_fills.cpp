@@ -65,11 +65,57 @@ QColor fillVertical(QPainter &canvas, int W, int H, TColor b, TColor e)
     return colour;
 }
 
+// Beyond this the squared products overflow 64 bits; no QImage is that big.
+constexpr qint64 kLargestExactBox = qint64(1) << 31;
+
+qint64 floorHalf(qint64 a) { return a >= 0 ? a / 2 : -((1 - a) / 2); }
+qint64 ceilHalf(qint64 a) { return -floorHalf(-a); }
+
+qint64 isqrt(qint64 n)
+{
+    auto root = qint64(std::sqrt(double(n)));
+    while (root * root > n)
+        --root;
+    while ((root + 1) * (root + 1) <= n)
+        ++root;
+    return root;
+}
+
+// The ellipse inscribed in (left, top, right, bottom): a pixel is inside
+// when its centre is, u²h² + v²w² <= w²h² with u, v the doubled distances
+// from the box centre. Exact integer rows, always inside the box, and a
+// box one pixel across still fills its pixel.
+void fillEllipse(QPainter &canvas, int W, int H, int left, int top, int right, int bottom,
+                 const QColor &colour)
+{
+    const qint64 w = right - left;
+    const qint64 h = bottom - top;
+    if (w * h > kLargestExactBox) {
+        canvas.setBrush(colour);
+        canvas.drawEllipse(QRectF(left, top, w, h));
+        return;
+    }
+    const qint64 area2 = w * w * h * h;
+    const qint64 centreX2 = qint64(left) + right - 1;
+    for (int y = qMax(top, 0); y < qMin(bottom, H); ++y) {
+        const qint64 v = 2 * qint64(y) + 1 - (qint64(top) + bottom);
+        const qint64 room = area2 - v * v * w * w;
+        if (room < 0)
+            continue;
+        const qint64 uMax = isqrt(room / (h * h));
+        const qint64 x0 = qMax<qint64>(ceilHalf(centreX2 - uMax), qMax(left, 0));
+        const qint64 x1 = qMin<qint64>(floorHalf(centreX2 + uMax), qMin(right, W) - 1);
+        fillBand(canvas, int(x0), y, int(x1) + 1, y + 1, colour);
+    }
+}
+
 QColor fillElliptic(QPainter &canvas, int W, int H, TColor b, TColor e)
 {
     canvas.setPen(Qt::NoPen);
     // The outer box reaches a third beyond every edge so that the first
-    // ellipse covers the corners too.
+    // ellipse covers the corners too; on tiny faces the boxes get no
+    // margin, and what the first ellipse misses keeps its colour.
+    fillBand(canvas, 0, 0, W, H, bandColour(0, 50, b, e));
     const int left0 = W / -3;
     const int top0 = H / -3;
     const int right0 = W + W / 3;
@@ -87,8 +133,7 @@ QColor fillElliptic(QPainter &canvas, int W, int H, TColor b, TColor e)
         const int bottom = bottom0 - dy;
         if (right <= left || bottom <= top)
             continue;
-        canvas.setBrush(colour);
-        canvas.drawEllipse(QRectF(left, top, right - left, bottom - top));
+        fillEllipse(canvas, W, H, left, top, right, bottom, colour);
     }
     return colour;
 }
