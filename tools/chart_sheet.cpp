@@ -21,7 +21,6 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using cofrel::GraficoPizza;
 
 namespace {
 
@@ -39,7 +38,7 @@ void fill(GraficoPizza &chart, const std::vector<std::pair<int, double>> &slices
 {
     chart.clear();
     for (const auto &[category, amount] : slices)
-        chart.addSlice(amount, categorias().at(category - 1), cofrel::CoresFatias.at(category - 1));
+        chart.addSlice(amount, categorias().at(category - 1), CoresFatias.at(category - 1));
 }
 
 struct Panel {
@@ -100,7 +99,7 @@ int main(int argc, char **argv)
                       })});
     panels.push_back({u"Vinte fatias"_s, onScreen([](GraficoPizza &c) {
                           for (int i = 0; i < 20; ++i)
-                              c.addSlice(1 + i % 3, categorias().at(i % 8), cofrel::CoresFatias.at(std::size_t(i)));
+                              c.addSlice(1 + i % 3, categorias().at(i % 8), CoresFatias.at(std::size_t(i)));
                       })});
     panels.push_back({u"Duas fatias (Lazer, Outros)"_s, onScreen([](GraficoPizza &c) {
                           fill(c, {{3, 120}, {8, 80}});

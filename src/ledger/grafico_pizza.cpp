@@ -20,8 +20,7 @@
 #include <numbers>
 
 using namespace Qt::StringLiterals;
-
-namespace cofrel {
+using namespace cofrel;
 
 namespace {
 
@@ -588,5 +587,3 @@ void GraficoPizza::paintEvent(QPaintEvent *)
     QPainter painter(this);
     render(painter);
 }
-
-} // namespace cofrel

@@ -14,8 +14,6 @@ class QImage;
 class QMimeData;
 class QPainter;
 
-namespace cofrel {
-
 // The expense chart: one pie series drawn as a tilted three-dimensional pie
 // (seen from 45 degrees above, in perspective), each slice marked with its
 // label in a pale yellow box joined to the slice by a short line. No
@@ -37,15 +35,15 @@ public:
     void clear();
     // Appends a slice; its share of the pie is value over the sum of all
     // values. Throws cofrel::Error unless value is a positive finite number.
-    void addSlice(double value, const QString &label, TColor color);
+    void addSlice(double value, const QString &label, cofrel::TColor color);
 
     qsizetype sliceCount() const { return m_slices.size(); }
     double sliceValue(qsizetype index) const { return m_slices.at(index).value; }
     QString sliceLabel(qsizetype index) const { return m_slices.at(index).label; }
-    TColor sliceColor(qsizetype index) const { return m_slices.at(index).color; }
+    cofrel::TColor sliceColor(qsizetype index) const { return m_slices.at(index).color; }
 
-    void setBackgroundColor(TColor color);
-    TColor backgroundColor() const { return m_background; }
+    void setBackgroundColor(cofrel::TColor color);
+    cofrel::TColor backgroundColor() const { return m_background; }
     void setBevelInner(Bevel bevel);
     Bevel bevelInner() const { return m_bevelInner; }
     void setBevelOuter(Bevel bevel);
@@ -77,7 +75,7 @@ private:
     struct Slice {
         double value;
         QString label;
-        TColor color;
+        cofrel::TColor color;
     };
 
     // Draws the chart with its marks' captions in \a labelFont, as text or,
@@ -86,9 +84,7 @@ private:
     void paintChart(QPainter &painter, const QFont &labelFont, bool captionsAsOutlines) const;
 
     QList<Slice> m_slices;
-    TColor m_background = clBtnFace;
+    cofrel::TColor m_background = cofrel::clBtnFace;
     Bevel m_bevelInner = Bevel::Raised;
     Bevel m_bevelOuter = Bevel::Lowered;
 };
-
-} // namespace cofrel

@@ -19,7 +19,6 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using cofrel::GraficoPizza;
 using cofrel::TColor;
 
 namespace {
@@ -48,7 +47,7 @@ Slices porCategoria(const Amounts &amounts)
 {
     Slices slices;
     for (const auto &[category, amount] : amounts)
-        slices.push_back({amount, categorias().at(category - 1), cofrel::CoresFatias.at(category - 1)});
+        slices.push_back({amount, categorias().at(category - 1), CoresFatias.at(category - 1)});
     return slices;
 }
 
@@ -264,13 +263,13 @@ void TestGraficoPizza::everySliceColourShows()
     std::vector<bool> used(8, false);
     for (const auto &[category, amount] : amounts) {
         used[std::size_t(category - 1)] = true;
-        QVERIFY2(countPixels(image, rgbOf(cofrel::CoresFatias.at(category - 1))) > 20,
+        QVERIFY2(countPixels(image, rgbOf(CoresFatias.at(category - 1))) > 20,
                  qPrintable(categorias().at(category - 1)));
     }
     // The pure colours of the categories left out must not appear.
     for (int category : {1, 2, 3, 6}) {
         if (!used[std::size_t(category - 1)])
-            QCOMPARE(countPixels(image, rgbOf(cofrel::CoresFatias.at(category - 1))), 0);
+            QCOMPARE(countPixels(image, rgbOf(CoresFatias.at(category - 1))), 0);
     }
 }
 
@@ -363,7 +362,7 @@ void TestGraficoPizza::marksStayApartAndInside_data()
         << porCategoria({{1, 1000}, {2, 1}, {3, 2}, {4, 1}, {5, 1000}, {6, 1}, {7, 2}, {8, 1}});
     Slices twenty;
     for (int i = 0; i < 20; ++i)
-        twenty.push_back({double(1 + i % 3), categorias().at(i % 8), cofrel::CoresFatias.at(std::size_t(i))});
+        twenty.push_back({double(1 + i % 3), categorias().at(i % 8), CoresFatias.at(std::size_t(i))});
     QTest::newRow("twenty slices") << twenty;
 }
 
