@@ -3,6 +3,7 @@
 #include "data/query.h"
 #include "data/table.h"
 
+#include <QLatin1String>
 #include <QObject>
 
 namespace cofrel::data {
@@ -34,5 +35,5 @@ public:
 };
 
 namespace cofrel::data {
-inline constexpr auto AliasCofrel = u"Cofrel";
+inline constexpr QLatin1String AliasCofrel("Cofrel");
 }

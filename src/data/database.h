@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QSqlDatabase;
@@ -18,9 +21,12 @@ struct TableLayout;
 // same name stands for its table, so the system's SQL texts
 // ("select * from f7 where Data>=:inicio") run exactly as written.
 //
-// Files are attached while a table or query uses them (reference counted)
-// and detached when the last one closes, so a file replaced or deleted
-// while the program runs is noticed by the next operation.
+// Files are attached while a table or query uses them (reference counted).
+// When the last user closes, the file stays attached, idle, with its page
+// cache warm for the next operation (the statement and the sums reopen the
+// same file again and again); the next attach checks that the file is still
+// the same one, so a file replaced or deleted while the program runs is
+// noticed then. Idle files beyond a few are detached, oldest first.
 class Database final {
 public:
     // The database of alias \a alias (created on first use; the alias must
@@ -52,15 +58,32 @@ public:
     };
     // Attaches the table file \a fileName (or counts one more user of it).
     Attachment attach(const QString &fileName);
-    // One user fewer; detaches when none is left (deferred while a
-    // transaction is open).
+    // One user fewer; a file without users stays attached, idle.
     void release(const QString &fileName);
+    // Detaches every idle file (none while a transaction is open).
+    void detachIdle();
+    // The schemas attached at the moment, in use or idle (for tests).
+    QStringList attachedSchemas() const;
     // The attachment of the table name used in SQL ("f7"), or nullptr.
     const Attachment *attachmentForTable(const QString &tableName) const;
 
     QSqlDatabase connection() const;
     // A query on this connection, forward-only.
     QSqlQuery newQuery() const;
+
+    // Components holding a cursor or an attachment register here while
+    // open. Before a write to a schema, every reader of that schema is told
+    // to settle (read the rest of its rows and finish its statement), so a
+    // result already opened is a snapshot: a row moved by the write is never
+    // read twice. When the database closes, every client is told to let go.
+    struct Client {
+        std::function<QStringList()> schemas; // schemas it reads with a live statement
+        std::function<void()> settle;
+        std::function<void()> closing;
+    };
+    void addClient(const void *key, Client client);
+    void removeClient(const void *key);
+    void settleReaders(const QString &schema);
 
     // Runs \a sql (no result rows); throws with the engine's message and
     // \a fileName named when it fails.
@@ -75,16 +98,26 @@ private:
     struct Entry {
         Attachment attachment;
         int users = 0;
+        QString path;
+        quint64 device = 0;
+        quint64 inode = 0;
+        quint64 lastUse = 0;
     };
-    void detachNow(const QString &key);
-    void flushDeferredDetaches();
+    bool detachNow(const QString &key);
+    void evictIdle(int keep);
+    void prepareAttachment(Entry &entry, const QString &path);
 
     QString m_folder;
     QString m_connectionName;
     QHash<QString, Entry> m_attached; // by lower-case base name
-    QStringList m_deferredDetach;
+    QSet<QString> m_migrated; // paths whose indexes were checked this run
+    QHash<const void *, Client> m_clients;
+    quint64 m_useCounter = 0;
     int m_transactionDepth = 0;
 };
+
+// The schema and SQL table name of a file name: "f7.DB" -> "f7".
+QString schemaForFile(const QString &fileName);
 
 // All writes inside one SQLite transaction; rolled back unless commit() ran.
 class Transaction final {

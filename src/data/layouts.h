@@ -15,6 +15,7 @@ enum class ColumnKind { Integer, Real, Text, Date, Bytes };
 struct ColumnLayout {
     QString name;      // as in the SQL texts: "Data", "Valor", ...
     ColumnKind kind;
+    int maxLength = 0; // text cut to this many characters when written; 0: no limit
 };
 
 struct IndexLayout {
@@ -22,7 +23,15 @@ struct IndexLayout {
     QStringList fields;    // the field list that selects it ("Dia;Data" -> {"Dia","Data"})
     QString keyColumn;     // the stored column FindKey compares with (may be a hidden one)
     bool foldCase = false; // FindKey compares without regard to letter case
+
+    // The stored columns that give the index order (the primary key breaks ties).
+    QStringList orderColumns() const;
 };
+
+// The stored key of a name in a case-folding index: the name case-folded and
+// stripped of accents (so "Álvaro" sorts among the a's), then the folded name
+// itself (so "José" and "Jose" stay different names while "JOSÉ" is "josé").
+QString foldedKey(const QString &name);
 
 struct TableLayout {
     QString internalName;             // "users", "fin", "dfin"
@@ -30,8 +39,11 @@ struct TableLayout {
     std::vector<ColumnLayout> columns; // the visible fields, in order
     std::vector<IndexLayout> indexes;
     QString viewOrder;                // the engine's own order for "select *" (an ORDER BY list)
-    QStringList ddl;                  // statements that create the table and its indexes
-    QStringList migrations;           // idempotent statements run when a file is attached
+    // Statements with "%1" standing for the quoted schema ("main", "f7").
+    QStringList ddl;                  // create the table and its indexes
+    QStringList migrations;           // idempotent, run when a file is attached
+    // Hidden stored columns (not fields): the folded keys of case-folding indexes.
+    QStringList hiddenColumns;
 
     const ColumnLayout *column(const QString &name) const; // case-insensitive
     const IndexLayout *indexByFields(const QString &fieldList) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 
 #include <vector>
@@ -10,10 +11,28 @@ namespace cofrel::data {
 class Query;
 class Table;
 
+// A read-only grid model whose current row is the cursor of a data
+// component: the grid shows it and moves it.
+class CursorModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    virtual int currentRow() const = 0;
+    // Moves the component's cursor (may read from the engine and throw).
+    virtual void setCurrentRow(int row) = 0;
+
+Q_SIGNALS:
+    void currentRowChanged(int row);
+    // Reading for the view failed (the view asks from inside Qt, where no
+    // exception may travel); the grid reports the message.
+    void failed(const QString &message);
+};
+
 // Read-only grid model over a query's rows, showing the chosen fields.
 // It fetches from the query only as the view asks for more rows, and its
 // current row is the query's cursor (currentRow()/setCurrentRow()).
-class QueryModel final : public QAbstractTableModel {
+class QueryModel final : public CursorModel {
     Q_OBJECT
 public:
     QueryModel(Query &query, QStringList fields, QObject *parent = nullptr);
@@ -25,24 +44,27 @@ public:
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
-    int currentRow() const;
-    void setCurrentRow(int row);
+    int currentRow() const override;
+    void setCurrentRow(int row) override;
 
-Q_SIGNALS:
-    void currentRowChanged(int row);
+    // Rows handed to the view per fetchMore().
+    static constexpr int FetchChunk = 256;
 
 private:
     void reset();
+    void publishUpTo(int rows);
+    void followPosition(int row);
     Query &m_query;
     QStringList m_fields;
     std::vector<int> m_columns; // query column of each shown field
     int m_rows = 0;
+    bool m_fetchFailed = false;
 };
 
 // Read-only grid model over a table in the order of its current index.
 // Rows are read when the table opens or changes; the current row follows
 // the table's position both ways.
-class TableModel final : public QAbstractTableModel {
+class TableModel final : public CursorModel {
     Q_OBJECT
 public:
     TableModel(Table &table, QStringList fields, QObject *parent = nullptr);
@@ -52,19 +74,20 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    int currentRow() const;
-    void setCurrentRow(int row); // moves the table
+    int currentRow() const override;
+    void setCurrentRow(int row) override; // moves the table
 
     void reload();
 
-Q_SIGNALS:
-    void currentRowChanged(int row);
-
 private:
+    void tableMoved();
     Table &m_table;
     QStringList m_fields;
     std::vector<qint64> m_ids;
     std::vector<QVariantList> m_rows;
+    QHash<qint64, int> m_rowOfId;
+    bool m_loadedOpen = false;
+    int m_lastCurrent = -1;
 };
 
 // Display text of a value in a grid: dates as "dd/mm/yyyy", amounts with

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QSqlError;
 class QSqlQuery;
 
 namespace cofrel::data {
@@ -76,10 +77,18 @@ Q_SIGNALS:
 
 private:
     struct Column;
+    void requireOpen() const;
     void bindPending(QSqlQuery &query);
     bool fetchOne();
     void attachTables();
     void releaseTables();
+    void setUpColumns();
+    void refreshCurrentRow();
+    void settle();
+    void forgetDatabase();
+    QString effectiveSql() const;
+    [[noreturn]] void fail(const QString &action, const QSqlQuery &query);
+    [[noreturn]] void failAndClose(const QString &action, const QSqlError &error);
 
     QString m_alias;
     QString m_sql;
@@ -87,8 +96,12 @@ private:
     std::unique_ptr<QSqlQuery> m_query;
     std::vector<Column> m_columns;
     QStringList m_attachedFiles;
-    QVariant m_current; // scratch for Field access on the current row
-    std::vector<QVariant> m_currentRow;
+    QString m_schema;                   // the table read ("f7"), empty when none
+    const TableLayout *m_layout = nullptr;
+    qsizetype m_fromStart = -1;         // where the table name stands in the text
+    qsizetype m_fromLength = 0;
+    std::vector<QVariant> m_currentRow; // what Fields of the current row point to
+    bool m_fieldsLive = false;          // Fields were handed out: keep m_currentRow current
     Database *m_db = nullptr;
     int m_position = 0;
     int m_fetched = 0;

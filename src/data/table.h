@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // The primary key of the current row (0 when none).
     qint64 currentId() const;
 
+    // Every row in the order of the current index, without moving the
+    // table: the primary keys and the values of \a fields (for grids).
+    void readRows(const QStringList &fields, std::vector<qint64> &ids,
+                  std::vector<QVariantList> &rows) const;
+
 Q_SIGNALS:
     // The current row changed (moved, posted, deleted, opened, closed).
     void rowChanged();
@@ -77,12 +83,24 @@ Q_SIGNALS:
     void dataChanged();
 
 private:
-    const IndexLayout *currentIndex() const;
+    const IndexLayout *currentIndex() const { return m_index; }
+    const IndexLayout *resolveIndex() const;
     void requireOpen() const;
+    void checkBrowseMode();
+    QStringList orderColumns() const;
+    QString selectList() const;
+    QString orderBy(bool descending = false) const;
+    // Loads the first row (in index order, or reversed) that meets \a where.
+    bool fetchWhere(const QString &where, const QVariantList &binds, bool descending = false);
+    QString afterCurrent(QVariantList &binds) const;
     void loadRow(QSqlQuery &query);
     void clearRow();
-    void seekAfterCurrent();
+    bool seekAfterCurrent();
+    void reloadCurrent();
+    void forgetDatabase();
     QString qualifiedTable() const;
+    QString fileName() const { return m_tableName; }
+    [[noreturn]] void fail(const QString &action, const QSqlQuery &query) const;
 
     QString m_alias;
     QString m_tableName;
@@ -93,7 +111,10 @@ private:
     const TableLayout *m_layout = nullptr;
     QString m_schema;
     QString m_internal;
+    const IndexLayout *m_index = nullptr;
     std::vector<QVariant> m_row; // primary key first, then the layout's columns
+    QVariantList m_orderKey;     // stored values of the order columns and the key
+    qint64 m_idBeforeInsert = 0;
     bool m_eof = true;
     bool m_bof = true;
     bool m_hasRow = false;

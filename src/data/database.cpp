@@ -1,0 +1,502 @@
+#include "data/database.h"
+
+#include "app/errors.h"
+#include "app/login_context.h"
+#include "data/layouts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <map>
+
+#include <sys/stat.h>
+
+namespace cofrel::data {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Registry {
+    QHash<QString, QString> folders;                       // by lower-case alias
+    std::map<QString, std::unique_ptr<Database>> databases; // by lower-case alias
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+int nativeCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : 0;
+}
+
+QString engineText(const QSqlError &error)
+{
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
+
+QString quoted(const QString &identifier)
+{
+    return u'"' % QString(identifier).replace(u'"', u"\"\""_s) % u'"';
+}
+
+// SQLite's primary result codes the messages distinguish.
+enum : int {
+    SqliteBusy = 5,
+    SqliteLocked = 6,
+    SqliteReadOnly = 8,
+    SqliteIoErr = 10,
+    SqliteCorrupt = 11,
+    SqliteFull = 13,
+    SqliteCantOpen = 14,
+    SqliteNotADb = 26,
+};
+
+} // namespace
+
+namespace {
+
+// SQLite allows ten attached files; idle ones beyond this many are let go.
+constexpr int MaxIdle = 6;
+
+bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    device = quint64(info.st_dev);
+    inode = quint64(info.st_ino);
+    return true;
+}
+
+} // namespace
+
+QString schemaForFile(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return (dot > 0 ? fileName.left(dot) : fileName).toLower();
+}
+
+// ---- Alias registry ---------------------------------------------------------
+
+Database &Database::forAlias(const QString &alias)
+{
+    Registry &r = registry();
+    const QString key = alias.toLower();
+    auto it = r.databases.find(key);
+    if (it != r.databases.end())
+        return *it->second;
+    QString folder = r.folders.value(key);
+    if (folder.isEmpty() && key == u"cofrel"_s && !loginContext().AppDir.isEmpty())
+        folder = loginContext().dataDir();
+    if (folder.isEmpty())
+        throw Error(u"O alias %1 não está configurado: falta a pasta de dados."_s.arg(alias));
+    auto db = std::make_unique<Database>(folder);
+    Database &ref = *db;
+    r.databases.emplace(key, std::move(db));
+    return ref;
+}
+
+void Database::setAliasFolder(const QString &alias, const QString &folder)
+{
+    Registry &r = registry();
+    const QString key = alias.toLower();
+    r.folders.insert(key, folder);
+    auto it = r.databases.find(key);
+    if (it != r.databases.end()) {
+        // Destroy outside the map: a client told to let go must not find a
+        // half-removed entry.
+        std::unique_ptr<Database> old = std::move(it->second);
+        r.databases.erase(it);
+    }
+}
+
+void Database::closeAll()
+{
+    Registry &r = registry();
+    while (!r.databases.empty()) {
+        auto it = r.databases.begin();
+        std::unique_ptr<Database> old = std::move(it->second);
+        r.databases.erase(it);
+    }
+}
+
+// ---- Connection -------------------------------------------------------------
+
+Database::Database(QString folder)
+    : m_folder(QDir::cleanPath(folder) + u'/')
+{
+    static int counter = 0;
+    m_connectionName = u"cofrel-%1"_s.arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
+        db.setDatabaseName(u":memory:"_s);
+        // A file locked by another program is waited for briefly, then the
+        // operation fails with a message naming it.
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s);
+        if (!db.open()) {
+            const QString text = engineText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            throw Error(u"Não foi possível iniciar o mecanismo de tabelas: %1"_s.arg(text));
+        }
+    }
+    exec(u"PRAGMA temp_store = MEMORY"_s);
+}
+
+Database::~Database()
+{
+    // Components still open let go of their cursors first.
+    const auto clients = m_clients;
+    m_clients.clear();
+    for (const Client &c : clients) {
+        if (c.closing)
+            c.closing();
+    }
+    if (m_transactionDepth > 0) {
+        QSqlQuery q = newQuery();
+        q.exec(u"ROLLBACK"_s);
+        m_transactionDepth = 0;
+    }
+    {
+        QSqlDatabase db = connection();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlQuery Database::newQuery() const
+{
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    return q;
+}
+
+void Database::exec(const QString &sql, const QString &fileName)
+{
+    QSqlQuery q = newQuery();
+    if (!q.exec(sql))
+        raiseEngineError(u"executar uma instrução sobre"_s, fileName, engineText(q.lastError()),
+                         nativeCode(q.lastError()));
+}
+
+// ---- Files ------------------------------------------------------------------
+
+QString Database::resolveFile(const QString &fileName) const
+{
+    if (fileName.isEmpty() || fileName.contains(u'/') || fileName.contains(u'\\')
+        || fileName == u"."_s || fileName == u".."_s)
+        throw Error(u"Nome de tabela inválido: \"%1\"."_s.arg(fileName));
+    const QDir dir(m_folder);
+    const QString exact = dir.filePath(fileName);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    throw Error(u"A tabela %1 não foi encontrada na pasta de dados %2."_s.arg(
+        fileName, QDir::toNativeSeparators(m_folder)));
+}
+
+Database::Attachment Database::attach(const QString &fileName)
+{
+    const QString key = schemaForFile(fileName);
+    static const QRegularExpression plainName(u"^[a-z_][a-z0-9_]*$"_s);
+    if (!plainName.match(key).hasMatch() || key == u"main"_s || key == u"temp"_s)
+        throw Error(u"Nome de tabela inválido: \"%1\"."_s.arg(fileName));
+
+    auto it = m_attached.find(key);
+    if (it != m_attached.end()) {
+        quint64 device = 0;
+        quint64 inode = 0;
+        const bool same = it->users > 0
+                          || (fileIdentity(it->path, device, inode) && device == it->device && inode == it->inode);
+        if (same) {
+            ++it->users;
+            it->lastUse = ++m_useCounter;
+            return it->attachment;
+        }
+        // The idle file was deleted or replaced: start afresh.
+        if (!detachNow(key))
+            raiseEngineError(u"abrir a tabela"_s, fileName, u"database is locked"_s, 6);
+        m_attached.erase(it);
+    }
+    evictIdle(MaxIdle - 1);
+
+    const QString path = resolveFile(fileName);
+    Entry entry;
+    entry.attachment.schema = key;
+    entry.attachment.fileName = fileName;
+    entry.path = path;
+    fileIdentity(path, entry.device, entry.inode);
+    prepareAttachment(entry, path);
+    entry.users = 1;
+    entry.lastUse = ++m_useCounter;
+    m_attached.insert(key, entry);
+    return entry.attachment;
+}
+
+void Database::evictIdle(int keep)
+{
+    if (inTransaction())
+        return;
+    for (;;) {
+        QString oldest;
+        quint64 oldestUse = 0;
+        int idle = 0;
+        for (auto it = m_attached.cbegin(); it != m_attached.cend(); ++it) {
+            if (it->users > 0)
+                continue;
+            ++idle;
+            if (oldest.isEmpty() || it->lastUse < oldestUse) {
+                oldest = it.key();
+                oldestUse = it->lastUse;
+            }
+        }
+        if (idle <= keep || !detachNow(oldest))
+            return;
+        m_attached.remove(oldest);
+    }
+}
+
+void Database::detachIdle()
+{
+    if (inTransaction())
+        return;
+    const QStringList keys = m_attached.keys();
+    for (const QString &key : keys) {
+        if (m_attached.value(key).users == 0 && detachNow(key))
+            m_attached.remove(key);
+    }
+}
+
+QStringList Database::attachedSchemas() const
+{
+    QStringList keys = m_attached.keys();
+    keys.sort();
+    return keys;
+}
+
+void Database::prepareAttachment(Entry &entry, const QString &path)
+{
+    const QString schema = quoted(entry.attachment.schema);
+    const QString &fileName = entry.attachment.fileName;
+    {
+        // mode=rw: a file that vanished since it was found is not created anew.
+        QSqlQuery q = newQuery();
+        q.prepare(u"ATTACH DATABASE ? AS "_s % schema);
+        q.addBindValue(QString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + u"?mode=rw"_s));
+        if (!q.exec())
+            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(q.lastError()), nativeCode(q.lastError()));
+    }
+    const auto detachQuietly = [&] {
+        QSqlQuery q = newQuery();
+        q.exec(u"DETACH DATABASE "_s % schema);
+    };
+
+    const TableLayout *layout = nullptr;
+    {
+        QSqlQuery q = newQuery();
+        if (!q.exec(u"SELECT name FROM %1.sqlite_master WHERE type = 'table'"_s.arg(schema))) {
+            const QSqlError error = q.lastError();
+            q = QSqlQuery();
+            detachQuietly();
+            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+        }
+        while (!layout && q.next())
+            layout = layoutByInternalName(q.value(0).toString());
+        if (!layout && q.lastError().isValid()) {
+            const QSqlError error = q.lastError();
+            q = QSqlQuery();
+            detachQuietly();
+            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+        }
+    }
+    if (!layout) {
+        detachQuietly();
+        throw Error(u"O arquivo %1 está danificado ou não é uma tabela do Cofrel (pasta %2)."_s.arg(
+            fileName, QDir::toNativeSeparators(m_folder)));
+    }
+    entry.attachment.layout = layout;
+    entry.attachment.table = layout->internalName;
+
+    QSqlQuery q = newQuery();
+    q.exec(u"PRAGMA %1.synchronous = FULL"_s.arg(schema));
+    // Room for the indexes of a large ledger: the sums read them whole.
+    q.exec(u"PRAGMA %1.cache_size = -32768"_s.arg(schema));
+    q.exec(u"PRAGMA %1.journal_mode = DELETE"_s.arg(schema));
+    if (!m_migrated.contains(path)) {
+        // Older files gain the indexes; a read-only or busy file simply
+        // goes without them this time.
+        bool all = true;
+        for (const QString &statement : layout->migrations)
+            all = q.exec(statement.arg(schema)) && all;
+        if (all)
+            m_migrated.insert(path);
+    }
+    q.exec(u"DROP VIEW IF EXISTS temp.%1"_s.arg(schema));
+    if (!q.exec(u"CREATE TEMP VIEW %1 AS SELECT * FROM %1.%2 ORDER BY %3"_s.arg(
+            schema, quoted(layout->internalName), layout->viewOrder))) {
+        const QSqlError error = q.lastError();
+        q = QSqlQuery();
+        detachQuietly();
+        raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+    }
+}
+
+void Database::release(const QString &fileName)
+{
+    const QString key = schemaForFile(fileName);
+    auto it = m_attached.find(key);
+    if (it == m_attached.end() || it->users <= 0)
+        return;
+    --it->users;
+    // Idle now: it stays attached for the next operation.
+}
+
+bool Database::detachNow(const QString &key)
+{
+    QSqlQuery q = newQuery();
+    q.exec(u"DROP VIEW IF EXISTS temp.%1"_s.arg(quoted(key)));
+    return q.exec(u"DETACH DATABASE %1"_s.arg(quoted(key)));
+}
+
+const Database::Attachment *Database::attachmentForTable(const QString &tableName) const
+{
+    auto it = m_attached.constFind(tableName.toLower());
+    if (it == m_attached.constEnd() || it->users <= 0)
+        return nullptr;
+    return &it->attachment;
+}
+
+// ---- Clients ----------------------------------------------------------------
+
+void Database::addClient(const void *key, Client client)
+{
+    m_clients.insert(key, std::move(client));
+}
+
+void Database::removeClient(const void *key)
+{
+    m_clients.remove(key);
+}
+
+void Database::settleReaders(const QString &schema)
+{
+    const auto clients = m_clients;
+    for (const Client &c : clients) {
+        if (c.settle && c.schemas && c.schemas().contains(schema))
+            c.settle();
+    }
+}
+
+// ---- Transactions -----------------------------------------------------------
+
+void Database::begin()
+{
+    if (m_transactionDepth == 0)
+        exec(u"BEGIN IMMEDIATE"_s);
+    ++m_transactionDepth;
+}
+
+void Database::commit()
+{
+    if (m_transactionDepth <= 0)
+        throw Error(u"Não há transação aberta para confirmar."_s);
+    if (m_transactionDepth == 1) {
+        QSqlQuery q = newQuery();
+        if (!q.exec(u"COMMIT"_s)) {
+            const QSqlError error = q.lastError();
+            q.exec(u"ROLLBACK"_s);
+            m_transactionDepth = 0;
+            evictIdle(MaxIdle);
+            raiseEngineError(u"gravar"_s, {}, engineText(error), nativeCode(error));
+        }
+    }
+    if (--m_transactionDepth == 0)
+        evictIdle(MaxIdle);
+}
+
+void Database::rollback()
+{
+    if (m_transactionDepth <= 0)
+        return;
+    QSqlQuery q = newQuery();
+    q.exec(u"ROLLBACK"_s);
+    m_transactionDepth = 0;
+    evictIdle(MaxIdle);
+}
+
+Transaction::Transaction(Database &db)
+    : m_db(db)
+{
+    m_db.begin();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        try {
+            m_db.rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    m_done = true;
+    m_db.commit();
+}
+
+// ---- Messages ---------------------------------------------------------------
+
+void raiseEngineError(const QString &action, const QString &fileName, const QString &engineText,
+                      int sqliteCode)
+{
+    const QString file = fileName.isEmpty() ? u"(sem tabela)"_s : fileName;
+    switch (sqliteCode & 0xff) {
+    case SqliteBusy:
+    case SqliteLocked:
+        throw Error(u"A tabela %1 está bloqueada por outro programa; não foi possível %2. "
+                    u"Tente de novo em instantes. (%3)"_s.arg(file, action, engineText));
+    case SqliteCorrupt:
+    case SqliteNotADb:
+        throw Error(u"O arquivo %1 está danificado ou não é uma tabela do Cofrel. (%2)"_s.arg(file, engineText));
+    case SqliteReadOnly:
+        throw Error(u"A tabela %1 está protegida contra gravação; não foi possível %2. (%3)"_s.arg(
+            file, action, engineText));
+    case SqliteFull:
+        throw Error(u"Não há espaço em disco para gravar na tabela %1. (%2)"_s.arg(file, engineText));
+    case SqliteCantOpen:
+        throw Error(u"Não foi possível abrir a tabela %1. (%2)"_s.arg(file, engineText));
+    case SqliteIoErr:
+        throw Error(u"Erro de leitura ou gravação no arquivo %1. (%2)"_s.arg(file, engineText));
+    default:
+        break;
+    }
+    if (fileName.isEmpty())
+        throw Error(u"Erro ao %1: %2"_s.arg(action, engineText));
+    throw Error(u"Erro ao %1 %2: %3"_s.arg(action, fileName, engineText));
+}
+
+} // namespace cofrel::data

@@ -1,0 +1,507 @@
+#include "data/query.h"
+
+#include "app/errors.h"
+#include "data/conversions.h"
+#include "data/database.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <climits>
+
+namespace cofrel::data {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString quoted(const QString &identifier)
+{
+    return u'"' % QString(identifier).replace(u'"', u"\"\""_s) % u'"';
+}
+
+QString engineText(const QSqlError &error)
+{
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
+
+QString parameterName(const QString &name)
+{
+    return name.startsWith(u':') ? name.mid(1) : name;
+}
+
+// A kind for a column the layouts do not know (a SUM), from its first value.
+ColumnKind kindOfValue(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return ColumnKind::Integer;
+    case QMetaType::QByteArray:
+        return ColumnKind::Bytes;
+    case QMetaType::QString:
+        return ColumnKind::Text;
+    default:
+        return ColumnKind::Real;
+    }
+}
+
+} // namespace
+
+// One result column, held compactly: numbers and dates (as day numbers) in
+// plain vectors, texts in one UTF-8 arena.
+struct Query::Column {
+    QString name;
+    ColumnKind kind = ColumnKind::Real;
+    bool kindKnown = false;
+    std::vector<qint64> ints;
+    std::vector<double> reals;
+    std::vector<qsizetype> ends; // end of each value in the arena
+    QByteArray arena;
+    std::vector<bool> nulls;
+
+    void append(const QVariant &raw)
+    {
+        if (!kindKnown && !raw.isNull()) {
+            kind = kindOfValue(raw);
+            kindKnown = true;
+        }
+        const QVariant v = fromStored(kind, raw);
+        nulls.push_back(v.isNull());
+        switch (kind) {
+        case ColumnKind::Integer:
+            ints.push_back(v.isNull() ? 0 : v.toLongLong());
+            break;
+        case ColumnKind::Date:
+            ints.push_back(v.isNull() ? 0 : v.toDate().toJulianDay());
+            break;
+        case ColumnKind::Real:
+            reals.push_back(v.isNull() ? 0.0 : v.toDouble());
+            break;
+        case ColumnKind::Text:
+            if (!v.isNull())
+                arena += v.toString().toUtf8();
+            ends.push_back(arena.size());
+            break;
+        case ColumnKind::Bytes:
+            if (!v.isNull())
+                arena += v.toByteArray();
+            ends.push_back(arena.size());
+            break;
+        }
+    }
+
+    QVariant at(size_t row) const
+    {
+        if (row >= nulls.size() || nulls[row])
+            return {};
+        switch (kind) {
+        case ColumnKind::Integer:
+            return QVariant::fromValue(ints[row]);
+        case ColumnKind::Date:
+            return QVariant::fromValue(QDate::fromJulianDay(ints[row]));
+        case ColumnKind::Real:
+            return QVariant::fromValue(reals[row]);
+        case ColumnKind::Text:
+        case ColumnKind::Bytes: {
+            const qsizetype begin = row == 0 ? 0 : ends[row - 1];
+            const QByteArrayView bytes(arena.constData() + begin, ends[row] - begin);
+            if (kind == ColumnKind::Text)
+                return QVariant::fromValue(QString::fromUtf8(bytes));
+            return QVariant::fromValue(bytes.toByteArray());
+        }
+        }
+        return {};
+    }
+};
+
+Query::Query(QString alias, QObject *parent)
+    : QObject(parent)
+    , m_alias(std::move(alias))
+{
+}
+
+Query::~Query()
+{
+    close();
+}
+
+// ---- Text and parameters ----------------------------------------------------
+
+void Query::clearSql()
+{
+    close();
+    m_sql.clear();
+    m_params.clear();
+}
+
+void Query::setSql(const QString &text)
+{
+    close();
+    m_sql = text;
+    m_params.clear();
+}
+
+void Query::bindDate(const QString &name, const QDate &value)
+{
+    m_params.insert(parameterName(name), value.isValid() ? QVariant::fromValue(isoDate(value)) : QVariant());
+}
+
+void Query::bindInteger(const QString &name, qint64 value)
+{
+    m_params.insert(parameterName(name), QVariant::fromValue(value));
+}
+
+void Query::bindPending(QSqlQuery &query)
+{
+    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it) {
+        // Only names the text uses: an extra binding would shift the others.
+        const QRegularExpression used(u":"_s % QRegularExpression::escape(it.key()) % u"\\b"_s);
+        if (m_sql.contains(used))
+            query.bindValue(u':' % it.key(), it.value());
+    }
+}
+
+// ---- Tables -----------------------------------------------------------------
+
+// The table named after FROM is attached while the query is prepared or
+// open; its name resolves to the file "<name>.db" in any letter case.
+void Query::attachTables()
+{
+    static const QRegularExpression from(u"\\bfrom\\s+(\"?)([A-Za-z_][A-Za-z0-9_]*)\\1(?![\\w.])"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = from.match(m_sql);
+    if (!match.hasMatch())
+        return;
+    const QString fileName = match.captured(2) + u".db"_s;
+    const Database::Attachment attachment = m_db->attach(fileName);
+    m_attachedFiles << fileName;
+    m_schema = attachment.schema;
+    m_layout = attachment.layout;
+    m_fromStart = match.capturedStart(2) - match.capturedLength(1);
+    m_fromLength = match.capturedLength(2) + 2 * match.capturedLength(1);
+}
+
+void Query::releaseTables()
+{
+    if (m_db) {
+        for (const QString &fileName : std::as_const(m_attachedFiles)) {
+            try {
+                m_db->release(fileName);
+            } catch (...) {
+            }
+        }
+    }
+    m_attachedFiles.clear();
+    m_schema.clear();
+    m_layout = nullptr;
+    m_fromStart = -1;
+    m_fromLength = 0;
+}
+
+// The text as run. The table's name stands for a view that yields the rows
+// in the table's own order; a statement that only sums or counts reads the
+// stored table itself, so SQLite can answer it from a covering index
+// instead of producing the ordered rows first.
+QString Query::effectiveSql() const
+{
+    if (m_fromStart < 0 || !m_layout)
+        return m_sql;
+    static const QRegularExpression aggregateOnly(
+        u"^\\s*select\\s+(?:(?:sum|total|count|avg|min|max)\\s*\\([^()]*\\)\\s*(?:as\\s+\\w+\\s*)?,?\\s*)+\\s+from\\s"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression grouping(u"\\b(group|order)\\s+by\\b|\\blimit\\b"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (!aggregateOnly.match(m_sql).hasMatch() || grouping.match(m_sql).hasMatch())
+        return m_sql;
+    const QString name = m_sql.mid(m_fromStart, m_fromLength);
+    return m_sql.left(m_fromStart) % quoted(m_schema) % u'.' % quoted(m_layout->internalName) % u" AS "_s
+           % name % m_sql.mid(m_fromStart + m_fromLength);
+}
+
+[[noreturn]] void Query::fail(const QString &action, const QSqlQuery &query)
+{
+    const QSqlError error = query.lastError();
+    const QString file = m_attachedFiles.value(0);
+    raiseEngineError(action, file, engineText(error), error.nativeErrorCode().toInt());
+}
+
+[[noreturn]] void Query::failAndClose(const QString &action, const QSqlError &error)
+{
+    const QString file = m_attachedFiles.value(0);
+    close();
+    raiseEngineError(action, file, engineText(error), error.nativeErrorCode().toInt());
+}
+
+// ---- Prepare, open, close ---------------------------------------------------
+
+void Query::prepare()
+{
+    if (m_prepared)
+        return;
+    if (m_sql.trimmed().isEmpty())
+        throw Error(u"A consulta não tem instrução SQL."_s);
+    m_db = &Database::forAlias(m_alias);
+    try {
+        attachTables();
+        m_query = std::make_unique<QSqlQuery>(m_db->newQuery());
+        if (!m_query->prepare(effectiveSql()))
+            fail(u"preparar a consulta sobre"_s, *m_query);
+    } catch (...) {
+        m_query.reset();
+        releaseTables();
+        m_db = nullptr;
+        throw;
+    }
+    m_prepared = true;
+    m_db->addClient(this, {[this] { return m_exhausted ? QStringList() : QStringList{m_schema}; },
+                           [this] { settle(); }, [this] { forgetDatabase(); }});
+}
+
+void Query::open()
+{
+    if (m_open)
+        return;
+    prepare();
+    bindPending(*m_query);
+    if (!m_query->exec())
+        failAndClose(u"abrir a consulta sobre"_s, m_query->lastError());
+    m_open = true;
+    m_exhausted = false;
+    m_position = 0;
+    m_fetched = 0;
+    m_fieldsLive = false;
+    try {
+        setUpColumns();
+        fetchUpTo(1);
+    } catch (...) {
+        close();
+        throw;
+    }
+    Q_EMIT opened();
+    Q_EMIT positionChanged(0);
+}
+
+void Query::setUpColumns()
+{
+    m_columns.clear();
+    const QSqlRecord record = m_query->record();
+    for (int i = 0; i < record.count(); ++i) {
+        Column c;
+        c.name = record.fieldName(i);
+        if (m_layout) {
+            if (const ColumnLayout *known = m_layout->column(c.name)) {
+                c.name = known->name;
+                c.kind = known->kind;
+                c.kindKnown = true;
+            } else if (c.name.compare(m_layout->primaryKey, Qt::CaseInsensitive) == 0) {
+                c.name = m_layout->primaryKey;
+                c.kind = ColumnKind::Integer;
+                c.kindKnown = true;
+            }
+        }
+        m_columns.push_back(std::move(c));
+    }
+    m_currentRow.assign(m_columns.size(), QVariant());
+}
+
+void Query::close()
+{
+    const bool wasOpen = m_open;
+    if (!m_open && !m_prepared)
+        return;
+    m_query.reset();
+    if (m_db)
+        m_db->removeClient(this);
+    releaseTables();
+    m_db = nullptr;
+    m_open = false;
+    m_prepared = false;
+    m_exhausted = true;
+    m_position = 0;
+    m_fetched = 0;
+    m_columns.clear();
+    std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
+    if (wasOpen) {
+        try {
+            Q_EMIT closed();
+        } catch (...) {
+        }
+    }
+}
+
+// The database is going away: let go of the statement without touching it.
+void Query::forgetDatabase()
+{
+    const bool wasOpen = m_open;
+    m_query.reset();
+    m_db = nullptr;
+    m_attachedFiles.clear();
+    m_schema.clear();
+    m_layout = nullptr;
+    m_fromStart = -1;
+    m_open = m_prepared = false;
+    m_exhausted = true;
+    m_position = m_fetched = 0;
+    m_columns.clear();
+    std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
+    if (wasOpen)
+        Q_EMIT closed();
+}
+
+// A write to the table is coming: read the rest now, so the result stays
+// what it was when opened, and free the statement.
+void Query::settle()
+{
+    if (m_open && !m_exhausted)
+        fetchUpTo(INT_MAX);
+}
+
+// ---- Fetching ---------------------------------------------------------------
+
+bool Query::fetchOne()
+{
+    if (m_exhausted || !m_query)
+        return false;
+    if (!m_query->next()) {
+        m_exhausted = true;
+        if (m_query->lastError().isValid()) {
+            const QSqlError error = m_query->lastError();
+            m_query->finish();
+            raiseEngineError(u"ler"_s, m_attachedFiles.value(0), engineText(error),
+                             error.nativeErrorCode().toInt());
+        }
+        // Done: the statement lets go of the file's read lock.
+        m_query->finish();
+        return false;
+    }
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        m_columns[i].append(m_query->value(int(i)));
+    ++m_fetched;
+    return true;
+}
+
+void Query::fetchUpTo(int rows)
+{
+    const int before = m_fetched;
+    while (m_fetched < rows && fetchOne()) {
+    }
+    if (m_fetched > before)
+        Q_EMIT rowsFetched(before, m_fetched - 1);
+}
+
+int Query::fetchedRows() const
+{
+    return m_fetched;
+}
+
+QVariant Query::value(int row, int column) const
+{
+    if (row < 0 || column < 0 || row >= m_fetched || size_t(column) >= m_columns.size())
+        return {};
+    return m_columns[size_t(column)].at(size_t(row));
+}
+
+int Query::columnCount() const
+{
+    return int(m_columns.size());
+}
+
+QString Query::columnName(int column) const
+{
+    return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].name : QString();
+}
+
+ColumnKind Query::columnKind(int column) const
+{
+    return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].kind : ColumnKind::Text;
+}
+
+// ---- The walk ---------------------------------------------------------------
+
+void Query::requireOpen() const
+{
+    if (!m_open)
+        throw Error(u"A consulta não está aberta."_s);
+}
+
+double Query::singleValueAsFloat()
+{
+    if (!m_open)
+        open();
+    fetchUpTo(1);
+    const QVariant v = value(0, 0);
+    if (v.isNull())
+        return 0.0;
+    return v.toDouble();
+}
+
+void Query::first()
+{
+    requireOpen();
+    moveTo(0);
+}
+
+void Query::next()
+{
+    requireOpen();
+    if (eof())
+        return;
+    moveTo(m_position + 1);
+}
+
+bool Query::eof() const
+{
+    return !m_open || m_position >= m_fetched;
+}
+
+bool Query::isEmpty()
+{
+    if (!m_open)
+        return true;
+    fetchUpTo(1);
+    return m_fetched == 0;
+}
+
+void Query::moveTo(int row)
+{
+    requireOpen();
+    row = qMax(0, row);
+    if (row < INT_MAX)
+        fetchUpTo(row + 1);
+    const int target = qMin(row, m_fetched);
+    const bool moved = target != m_position;
+    m_position = target;
+    if (m_fieldsLive)
+        refreshCurrentRow();
+    if (moved)
+        Q_EMIT positionChanged(m_position);
+}
+
+void Query::refreshCurrentRow()
+{
+    for (size_t i = 0; i < m_currentRow.size(); ++i)
+        m_currentRow[i] = value(m_position, int(i));
+}
+
+Field Query::fieldByName(const QString &name)
+{
+    requireOpen();
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            if (!m_fieldsLive) {
+                m_fieldsLive = true;
+                refreshCurrentRow();
+            }
+            return Field(&m_currentRow[i], m_columns[i].name, false);
+        }
+    }
+    throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(name));
+}
+
+} // namespace cofrel::data
