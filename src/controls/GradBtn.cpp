@@ -377,9 +377,11 @@ void TGradBtn::DoPress(Qt::MouseButton button, TShiftState shift, int x, int y)
     const QPoint under = mapToGlobal(QPoint(0, height()));
     menuShown_ = true;
     const QPointer<TGradBtn> alive(this);
+    menuRunning_ = true;
     dropdownMenu_->exec(under);
     if (!alive)
         return;
+    menuRunning_ = false;
     DoRelease(button, shift, x, y);
     // The menu took the release of the button that opened it.
     leftHeld_ = false;
@@ -567,9 +569,31 @@ void TGradBtn::changeEvent(QEvent *event)
     case QEvent::ParentChange:
         watchWindow();
         break;
+    case QEvent::ActivationChange:
+        if (!isActiveWindow())
+            guarded([this] { cancelTracking(); });
+        break;
     default:
         break;
     }
+}
+
+void TGradBtn::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    guarded([this] { cancelTracking(); });
+}
+
+// Another window took over while the left button was held here: the
+// press ends as a release outside, so the face comes up and no click
+// follows.
+void TGradBtn::cancelTracking()
+{
+    if (!leftHeld_ || menuRunning_)
+        return;
+    leftHeld_ = false;
+    clickPossible_ = false;
+    DoRelease(Qt::LeftButton, TShiftState(), -1, -1);
 }
 
 void TGradBtn::showEvent(QShowEvent *event)
@@ -675,7 +699,7 @@ void TGradBtn::drawCaption(QPainter &canvas, int pressOffset)
 {
     if (caption_.isEmpty())
         return;
-    const QFontMetrics metrics(canvas.font());
+    const QFontMetrics metrics = canvas.fontMetrics();
     const int textHeight = metrics.height();
     const int textWidth = metrics.horizontalAdvance(plainCaption_);
     const int W = width();

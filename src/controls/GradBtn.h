@@ -127,6 +127,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -135,6 +136,7 @@ private:
     void exchangeColors();
     void pointerEntered();
     void pointerLeft();
+    void cancelTracking();
     bool dialogChar(const QString &typed);
     void mnemonicShortcut();
     void watchWindow();
@@ -176,6 +178,7 @@ private:
     bool leftHeld_ = false;
     bool clickPossible_ = false;
     bool pointerInside_ = false;
+    bool menuRunning_ = false;
     QShortcut *altMnemonic_ = nullptr;
     QPointer<QWidget> watchedWindow_;
 };
