@@ -428,6 +428,9 @@ void TGradBtn::mousePressEvent(QMouseEvent *event)
     event->accept();
     const QPoint at = event->position().toPoint();
     guarded([&] {
+        // The pointer is over the button even if no enter was delivered.
+        if (!pointerInside_)
+            pointerEntered();
         if (event->button() == Qt::LeftButton) {
             leftHeld_ = true;
             clickPossible_ = true;
@@ -443,6 +446,8 @@ void TGradBtn::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
     const QPoint at = event->position().toPoint();
     guarded([&] {
+        if (!pointerInside_)
+            pointerEntered();
         if (event->button() == Qt::LeftButton) {
             leftHeld_ = true;
             clickPossible_ = false;
@@ -569,13 +574,17 @@ void TGradBtn::changeEvent(QEvent *event)
     case QEvent::ParentChange:
         watchWindow();
         break;
-    case QEvent::ActivationChange:
-        if (!isActiveWindow())
-            guarded([this] { cancelTracking(); });
-        break;
     default:
         break;
     }
+}
+
+bool TGradBtn::event(QEvent *event)
+{
+    const bool result = QWidget::event(event);
+    if (event->type() == QEvent::WindowDeactivate)
+        guarded([this] { cancelTracking(); });
+    return result;
 }
 
 void TGradBtn::hideEvent(QHideEvent *event)

@@ -84,6 +84,14 @@ public:
             n += e.startsWith(prefix) ? 1 : 0;
         return n;
     }
+    // The shift state of the first event starting with \a prefix.
+    TGradBtn::TShiftState shiftOf(const QString &prefix) const
+    {
+        for (int i = 0; i < events.size(); ++i)
+            if (events.at(i).startsWith(prefix))
+                return shifts.at(i);
+        return {};
+    }
     void clear()
     {
         events.clear();
