@@ -69,7 +69,7 @@ int runCofrel(int argc, char *argv[])
     if (!instance.acquired())
         return 0;
 
-    QApplication::setApplicationName(QString(AppTitle));
+    QApplication::setApplicationName(QString::fromUtf16(AppTitle));
     registraFontes();
     QApplication::setFont(fonteJanela());
 

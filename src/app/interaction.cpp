@@ -3,6 +3,7 @@
 #include "app/cofrel_uteis.h"
 #include "app/help_viewer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -26,7 +27,7 @@ QWidget *dialogParent()
 
 void showPlain(const QString &text, QMessageBox::Icon icon)
 {
-    QMessageBox box(icon, QString(AppTitle), text, QMessageBox::Ok, dialogParent());
+    QMessageBox box(icon, QString::fromUtf16(AppTitle), text, QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
