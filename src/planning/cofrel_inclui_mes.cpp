@@ -1,6 +1,149 @@
 #include "planning/cofrel_inclui_mes.h"
 
+#include "app/amount_filter.h"
+#include "app/cofrel_uteis.h"
+#include "app/guard.h"
+#include "app/login_context.h"
+#include "app/modal_result.h"
+#include "app/window_setup.h"
+#include "controls/GradBtn.h"
+#include "controls/botao_cofrel.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+
+using namespace cofrel;
+
+namespace {
+
+constexpr int MaxDescricao = 100;
+constexpr int MaxValor = 12;
+constexpr int AlturaCampo = 21;
+
+// Blanks and control characters at either end go, as the description is
+// stored without them.
+QString semBrancosNasPontas(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QComboBox *criaLista(QWidget *parent, const QString &name, const QRect &bounds, const QStringList &items)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(false); // choice from the list only
+    combo->addItems(items);
+    combo->setMaxVisibleItems(8);
+    combo->setGeometry(bounds);
+    return combo;
+}
+
+QLineEdit *criaCaixa(QWidget *parent, const QString &name, const QRect &bounds, int maxLength)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(maxLength);
+    edit->setGeometry(bounds);
+    return edit;
+}
+
+QStringList diasDoMes()
+{
+    QStringList days;
+    for (int day = 1; day <= 31; ++day)
+        days.append(QStringLiteral("%1").arg(day, 2, 10, QChar(u'0')));
+    return days;
+}
+
+} // namespace
+
 TformIncluiMes::TformIncluiMes(QWidget *parent)
     : QDialog(parent)
 {
+    setObjectName(QStringLiteral("formIncluiMes"));
+    preparaJanela(this, QStringLiteral("Cofrel 1.0 - Incluir/Editar Planejamento Mensal"), QSize(388, 250),
+                  Borda::SimplesSistema);
+
+    criaRotulo(this, QStringLiteral("labelDia"), QStringLiteral("Dia"), 12, 104);
+    criaRotulo(this, QStringLiteral("labelCategoria"), QStringLiteral("Categoria"), 221, 104);
+    criaRotulo(this, QStringLiteral("labelDescricao"), QStringLiteral("Descrição"), 12, 139);
+    criaRotulo(this, QStringLiteral("labelValor"), QStringLiteral("Valor"), 12, 173);
+    criaRotulo(this, QStringLiteral("labelTipo"), QStringLiteral("Tipo"), 221, 173);
+
+    comboCategoria = criaLista(this, QStringLiteral("comboCategoria"), QRect(221, 117, 156, AlturaCampo),
+                               NomesCategorias());
+    editDescricao = criaCaixa(this, QStringLiteral("editDescricao"), QRect(12, 152, 365, AlturaCampo),
+                              MaxDescricao);
+    editValor = criaCaixa(this, QStringLiteral("editValor"), QRect(12, 186, 109, AlturaCampo), MaxValor);
+    comboCredito = criaLista(this, QStringLiteral("comboCredito"), QRect(221, 186, 156, AlturaCampo),
+                             NomesTipos());
+    buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"), QRect(219, 223, 76, 23));
+    buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
+                                 QRect(304, 223, 76, 23));
+    comboDia = criaLista(this, QStringLiteral("comboDia"), QRect(13, 117, 68, AlturaCampo), diasDoMes());
+
+    // The day comes last in the tab order; activation puts the focus there.
+    QWidget::setTabOrder(comboCategoria, editDescricao);
+    QWidget::setTabOrder(editDescricao, editValor);
+    QWidget::setTabOrder(editValor, comboCredito);
+    QWidget::setTabOrder(comboCredito, buttonOK);
+    QWidget::setTabOrder(buttonOK, buttonSair);
+    QWidget::setTabOrder(buttonSair, comboDia);
+
+    instalaFiltroValor(editValor);
+    // activated() comes only from the person, never from setCurrentIndex().
+    connect(comboCategoria, &QComboBox::activated, this, guard([this](int index) { comboCategoriaChange(index); }));
+    connect(buttonOK, &TGradBtn::clicked, this, guard([this] { buttonOKClick(); }));
+    connect(buttonSair, &TGradBtn::clicked, this, guard([this] { buttonSairClick(); }));
+
+    QStringList &names = loginContext().CategoryNames;
+    names.clear();
+    for (int i = 0; i < comboCategoria->count(); ++i)
+        names.append(comboCategoria->itemText(i));
+    criaImagemFundo(this);
+}
+
+bool TformIncluiMes::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        guarded([this] { FormActivate(); });
+    return handled;
+}
+
+void TformIncluiMes::FormActivate()
+{
+    comboDia->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TformIncluiMes::comboCategoriaChange(int index)
+{
+    comboCredito->setCurrentIndex(TipoParaCategoria(index));
+}
+
+void TformIncluiMes::buttonOKClick()
+{
+    editDescricao->setText(semBrancosNasPontas(editDescricao->text()));
+    PlanCategoria = comboCategoria->currentIndex() + 1;
+    PlanValor = LeValor(editValor->text());
+    if (comboCredito->currentIndex() == TipoDebito)
+        PlanValor = -PlanValor;
+    done(mrOk);
+}
+
+void TformIncluiMes::buttonSairClick()
+{
+    reject();
+}
+
+void TformIncluiMes::reject()
+{
+    done(mrCancel);
 }
