@@ -67,22 +67,37 @@ int main(int argc, char *argv[])
     Sheet sheet{&window};
 
     sheet.title(u"Faces navy → aqua"_s);
-    for (int style = gsHorizontal; style <= gsHorizCenter; ++style) {
-        if (style == gsElliptic)
+    for (int style = gsHorizontal; style <= gsNone; ++style) {
+        if (style == gsVertCenter)
             sheet.next(), sheet.title(u"Faces (cont.)"_s);
         TGradBtn *b = sheet.button(QString::fromLatin1(kStyleNames[style]), 120, 25);
         b->setBeginColor(clNavy);
         b->setEndColor(clAqua);
         b->setGradientStyle(TGradientStyle(style));
         b->setTextStyle(tsNormal);
-        b->setFontColor(clWhite);
+        b->setFontColor(style == gsNone ? clWhite : clYellow);
     }
-    TGradBtn *none = sheet.button(u"gsNone"_s, 120, 25);
-    none->setGradientStyle(gsNone);
-    none->setBeginColor(CorBotao);
+    TGradBtn *initial = sheet.button(u"&Initial values"_s, 120, 25);
+    Q_UNUSED(initial);
     sheet.next();
 
-    sheet.title(u"Falling: red → black"_s);
+    sheet.title(u"Held down"_s);
+    QList<TGradBtn *> held;
+    for (TGradientStyle style : {gsVertical, gsElliptic, gsVertCenter}) {
+        TGradBtn *b = sheet.button(QString::fromLatin1(kStyleNames[style]), 120, 25);
+        b->setBeginColor(clNavy);
+        b->setEndColor(clAqua);
+        b->setGradientStyle(style);
+        b->setTextStyle(tsNormal);
+        b->setFontColor(clYellow);
+        b->setBtnFrameSize(2);
+        held << b;
+    }
+    TGradBtn *heldInitial = sheet.button(u"&Initial values"_s, 120, 25);
+    held << heldInitial;
+    sheet.next();
+
+    sheet.title(u"Red → black, no bevel"_s);
     for (int style : {gsHorizontal, gsVertical, gsElliptic, gsRectangle, gsVertCenter, gsHorizCenter}) {
         TGradBtn *b = sheet.button(QString(), 120, 25);
         b->setBeginColor(clRed);
@@ -188,12 +203,14 @@ int main(int argc, char *argv[])
     swapped->setFontColor(clWhite);
     sheet.next();
 
-    window.resize(kLabelWidth + 5 * kColumnWidth + 120, 20 + sheet.row * kRowHeight);
+    window.resize(kLabelWidth + 6 * kColumnWidth, 20 + sheet.row * kRowHeight);
     window.show();
     window.activateWindow();
     QApplication::processEvents();
 
     pressed->DoPress(Qt::LeftButton, TGradBtn::ssLeft, 0, 0);
+    for (TGradBtn *b : held)
+        b->DoPress(Qt::LeftButton, TGradBtn::ssLeft, 0, 0);
     swapped->DoPress(Qt::LeftButton, TGradBtn::ssLeft, 0, 0);
     focused->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
