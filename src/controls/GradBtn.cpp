@@ -462,6 +462,8 @@ void TGradBtn::mouseReleaseEvent(QMouseEvent *event)
     const QPoint at = event->position().toPoint();
     const Qt::MouseButton button = event->button();
     const TShiftState shift = shiftOf(event);
+    // A click handler may close and destroy the window with the button.
+    const QPointer<TGradBtn> alive(this);
     if (button == Qt::LeftButton) {
         // A dropdown menu already consumed this release.
         if (!leftHeld_)
@@ -473,7 +475,6 @@ void TGradBtn::mouseReleaseEvent(QMouseEvent *event)
                 guarded([this] { DoClick(); });
         }
     }
-    const QPointer<TGradBtn> alive(this);
     if (!alive)
         return;
     guarded([&] { DoRelease(button, shift, at.x(), at.y()); });
@@ -546,8 +547,10 @@ void TGradBtn::keyReleaseEvent(QKeyEvent *event)
     event->accept();
     if (event->isAutoRepeat() || !mouseIsDown_)
         return;
+    const QPointer<TGradBtn> alive(this);
     guarded([this] { DoRelease(Qt::LeftButton, ssLeft, 0, 0); });
-    guarded([this] { DoClick(); });
+    if (alive)
+        guarded([this] { DoClick(); });
 }
 
 void TGradBtn::focusInEvent(QFocusEvent *event)
