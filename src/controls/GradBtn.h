@@ -56,7 +56,8 @@ public:
     cofrel::TColor BtnShadowClr() const { return btnShadowClr_; }
     void setBtnShadowClr(cofrel::TColor colour);
     int BtnFrameSize() const { return btnFrameSize_; }
-    // Ignored when too large for the current size (see the .cpp).
+    // Ignored when above width ÷ 2 − 5 or height ÷ 2 − 5 at the moment of
+    // assignment; 0 or less draws no bevel.
     void setBtnFrameSize(int rings);
     cofrel::TColor TxtHiliteClr() const { return txtHiliteClr_; }
     void setTxtHiliteClr(cofrel::TColor colour);
