@@ -1,9 +1,96 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
 
+#include <optional>
+
+class AbasPrincipal;
+class DataGrid;
+class PainelGrafico;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class TGradBtn;
+
+// The working window: the statement with the balance to date, the expense
+// chart, and the buttons of the program. It is created at start-up before
+// the data module and the dialogs, so it reaches them through forms() only
+// when a handler needs them.
 class TformCofrelMain final : public QWidget {
     Q_OBJECT
 public:
     explicit TformCofrelMain(QWidget *parent = nullptr);
+    ~TformCofrelMain() override;
+
+    QLabel *Image1 = nullptr;
+    AbasPrincipal *TabControl = nullptr;
+    QFrame *panelExtrato = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *comboPeriodo = nullptr;
+    QPushButton *buttonIncluiValor = nullptr;
+    QPushButton *buttonExcluiValor = nullptr;
+    QPushButton *buttonAlteraValor = nullptr;
+    DataGrid *DBGrid = nullptr;
+    QLabel *labelSaldo = nullptr;
+    QLineEdit *editSaldo = nullptr;
+    PainelGrafico *panelGrafico = nullptr;
+    TGradBtn *buttonPlaneja = nullptr;
+    TGradBtn *buttonClipboard = nullptr;
+    TGradBtn *buttonAjuda = nullptr;
+    TGradBtn *buttonSair = nullptr;
+    QPlainTextEdit *memo = nullptr;
+    QTimer *timerDFin = nullptr;
+
+    // Handlers; each may throw, the connections run them guarded.
+    void TabControlChange();
+    void comboPeriodoChange();
+    void comboPeriodoGraficoChange();
+    void buttonIncluiValorClick();
+    void buttonAlteraValorClick();
+    void buttonExcluiValorClick();
+    void buttonPlanejaClick();
+    void buttonClipboardClick();
+    void buttonAjudaClick();
+    void buttonSairClick();
+    void timerDFinTimer();
+
+    // The due-entry timer protocol: pause stops the timer; resume starts
+    // it (an already running timer keeps counting) and runs the check once.
+    void pausa();
+    void retoma();
+
+    // On a screen 480 pixels high or less the window sits at the top edge,
+    // centred horizontally; nullopt on taller screens (it stays centred).
+    static std::optional<QPoint> posicaoEmTelaBaixa(const QRect &screen, QSize window);
+
+Q_SIGNALS:
+    // A run of the due-entry check ended (offered, advanced, refreshed).
+    void verificacaoConcluida();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void criaAbaExtrato();
+    void criaBotoes();
+    void ligaDados();
+    void FormShow();
+    void FormActivate();
+    void atualizaSaldo();
+    void atualizaExtrato();
+    bool extratoVazio() const;
+    void abreDialogoValor(int entryMode);
+
+    // Set by a show, spent by the activation that follows it: returning
+    // from the window's own modal dialogs must not start the check again.
+    bool m_activacaoPendente = false;
 };

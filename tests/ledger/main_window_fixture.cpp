@@ -1,0 +1,127 @@
+#include "main_window_fixture.h"
+
+#include "app/forms.h"
+#include "data/cofrel_dados.h"
+#include "data/table.h"
+#include "ledger/cofrel_inclui_valor.h"
+#include "ledger/cofrel_main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+namespace cofrel::test {
+
+LedgerFixture::LedgerFixture(const QDate &today, bool withMainWindow)
+    : m_today(today)
+{
+    // Start-up order: the main window first, then the data module and the
+    // dialogs.
+    if (withMainWindow) {
+        janela = new TformCofrelMain();
+        forms().CofrelMain = janela;
+    }
+    dados = new TDados();
+    forms().Dados = dados;
+    dialogo = new TformIncluirValor();
+    forms().IncluirValor = dialogo;
+    usuario = folder.addUser(QStringLiteral("Ana"), QStringLiteral("segredo"));
+    folder.loginAs(QStringLiteral("Ana"), usuario);
+}
+
+LedgerFixture::~LedgerFixture()
+{
+    delete janela;
+    delete dialogo;
+    delete dados;
+    forms() = Forms{};
+}
+
+qint64 LedgerFixture::insere(const QDate &data, const QString &descricao, int categoria, double valor)
+{
+    data::Table &fin = dados->TableFin;
+    data::TableCloser closer(fin);
+    fin.open();
+    fin.insert();
+    fin.fieldByName(QStringLiteral("Data")).setDate(data);
+    fin.fieldByName(QStringLiteral("Descricao")).setString(descricao);
+    fin.fieldByName(QStringLiteral("Categoria")).setInteger(categoria);
+    fin.fieldByName(QStringLiteral("Valor")).setFloat(valor);
+    fin.post();
+    return fin.fieldByName(QStringLiteral("Transacao")).asInteger();
+}
+
+QList<Lancamento> LedgerFixture::lancamentos()
+{
+    QList<Lancamento> list;
+    data::Table &fin = dados->TableFin;
+    data::TableCloser closer(fin);
+    fin.open();
+    for (fin.first(); !fin.eof(); fin.next()) {
+        list.append({fin.fieldByName(QStringLiteral("Transacao")).asInteger(),
+                     fin.fieldByName(QStringLiteral("Data")).asDate(),
+                     fin.fieldByName(QStringLiteral("Descricao")).asString(),
+                     int(fin.fieldByName(QStringLiteral("Categoria")).asInteger()),
+                     fin.fieldByName(QStringLiteral("Valor")).asFloat()});
+    }
+    return list;
+}
+
+QString LedgerFixture::arquivoFin() const
+{
+    // Named after the template's own extension ("f1.DB").
+    const QStringList files =
+        QDir(folder.dataDir()).entryList({QStringLiteral("f%1.db").arg(usuario)}, QDir::Files);
+    return files.isEmpty() ? QString() : folder.dataFile(files.first());
+}
+
+ModalWatch::ModalWatch(std::function<void(QWidget *)> action, int timeoutMs)
+    : m_poll(new QTimer())
+    , m_ran(std::make_shared<bool>(false))
+{
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    m_poll->setInterval(5);
+    QObject::connect(m_poll, &QTimer::timeout,
+                     [poll = m_poll, ran = m_ran, elapsed, timeoutMs, action = std::move(action)] {
+                         QWidget *modal = QApplication::activeModalWidget();
+                         if (modal && modal->isVisible()) {
+                             poll->stop();
+                             *ran = true;
+                             action(modal);
+                         } else if (elapsed->elapsed() > timeoutMs) {
+                             poll->stop();
+                         }
+                     });
+    m_poll->start();
+}
+
+ModalWatch::~ModalWatch()
+{
+    m_poll->stop();
+    m_poll->deleteLater();
+}
+
+std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, int timeoutMs)
+{
+    return std::make_unique<ModalWatch>(std::move(action), timeoutMs);
+}
+
+void digita(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void clica(QWidget *widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+} // namespace cofrel::test
