@@ -143,6 +143,20 @@ QList<LinhaExtrato> leExtrato()
     return rows;
 }
 
+qint64 incluiNoExtrato(const QDate &data, int categoria, const QString &descricao, double valor)
+{
+    data::Table table(QString(data::AliasCofrel), loginContext().FinTableName);
+    data::TableCloser closer(table);
+    table.open();
+    table.insert();
+    table.fieldByName(QStringLiteral("Data")).setDate(data);
+    table.fieldByName(QStringLiteral("Categoria")).setInteger(categoria);
+    table.fieldByName(QStringLiteral("Descricao")).setString(descricao);
+    table.fieldByName(QStringLiteral("Valor")).setFloat(valor);
+    table.post();
+    return table.currentId();
+}
+
 namespace {
 
 void runOnFile(const QString &path, const QString &sql)

@@ -92,6 +92,7 @@ QList<LinhaPlano> lePlano();
 qint64 incluiNoPlano(int dia, const QDate &data, int categoria, const QString &descricao, double valor);
 // The logged-in user's ledger, in order of identity.
 QList<LinhaExtrato> leExtrato();
+qint64 incluiNoExtrato(const QDate &data, int categoria, const QString &descricao, double valor);
 
 // Makes every write to the internal table \a internalTable of the file
 // \a path fail with an engine error (a trigger in the file itself), until

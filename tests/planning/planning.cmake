@@ -10,3 +10,6 @@ target_link_libraries(test_planejamento PRIVATE cofrel_planning_testsupport)
 
 cofrel_test(test_vencidos ${CMAKE_CURRENT_LIST_DIR}/test_vencidos.cpp)
 target_link_libraries(test_vencidos PRIVATE cofrel_planning_testsupport)
+
+cofrel_test(test_protocolo_timer ${CMAKE_CURRENT_LIST_DIR}/test_protocolo_timer.cpp)
+target_link_libraries(test_protocolo_timer PRIVATE cofrel_planning_testsupport)
