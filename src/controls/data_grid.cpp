@@ -98,6 +98,11 @@ void DataGrid::setModel(QAbstractItemModel *model)
     followModel(m_cursorModel->currentRow());
 }
 
+int DataGrid::indicatorRow() const
+{
+    return m_indicator->markedRow();
+}
+
 // The component moved: the grid's current row and marker follow.
 void DataGrid::followModel(int row)
 {

@@ -21,6 +21,8 @@ public:
     // other model is shown without a cursor.
     void setModel(QAbstractItemModel *model) override;
     cofrel::data::CursorModel *cursorModel() const { return m_cursorModel; }
+    // The row the indicator marks (-1: none).
+    int indicatorRow() const;
 
 Q_SIGNALS:
     // A double click with the left button anywhere over the rows' area,

@@ -69,6 +69,7 @@ enum : int {
 namespace {
 
 // SQLite allows ten attached files; idle ones beyond this many are let go.
+constexpr int MaxAttached = 10;
 constexpr int MaxIdle = 6;
 
 bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
@@ -226,11 +227,7 @@ Database::Attachment Database::attach(const QString &fileName)
 
     auto it = m_attached.find(key);
     if (it != m_attached.end()) {
-        quint64 device = 0;
-        quint64 inode = 0;
-        const bool same = it->users > 0
-                          || (fileIdentity(it->path, device, inode) && device == it->device && inode == it->inode);
-        if (same) {
+        if (it->users > 0 || stillValid(*it)) {
             ++it->users;
             it->lastUse = ++m_useCounter;
             return it->attachment;
@@ -240,7 +237,7 @@ Database::Attachment Database::attach(const QString &fileName)
             raiseEngineError(u"abrir a tabela"_s, fileName, u"database is locked"_s, 6);
         m_attached.erase(it);
     }
-    evictIdle(MaxIdle - 1);
+    evictIdle(MaxIdle - 1, MaxAttached - 1);
 
     const QString path = resolveFile(fileName);
     Entry entry;
@@ -255,7 +252,23 @@ Database::Attachment Database::attach(const QString &fileName)
     return entry.attachment;
 }
 
-void Database::evictIdle(int keep)
+// An idle file is taken up again only while it is the same file and still
+// holds its table: a file deleted, replaced or damaged meanwhile is attached
+// afresh, which reports it.
+bool Database::stillValid(const Entry &entry)
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (!fileIdentity(entry.path, device, inode) || device != entry.device || inode != entry.inode)
+        return false;
+    QSqlQuery q = newQuery();
+    q.prepare(u"SELECT 1 FROM %1.sqlite_master WHERE type = 'table' AND name = ?"_s.arg(
+        quoted(entry.attachment.schema)));
+    q.addBindValue(entry.attachment.table);
+    return q.exec() && q.next();
+}
+
+void Database::evictIdle(int keepIdle, int maxTotal)
 {
     if (inTransaction())
         return;
@@ -272,7 +285,7 @@ void Database::evictIdle(int keep)
                 oldestUse = it->lastUse;
             }
         }
-        if (idle <= keep || !detachNow(oldest))
+        if (idle == 0 || (idle <= keepIdle && m_attached.size() <= maxTotal) || !detachNow(oldest))
             return;
         m_attached.remove(oldest);
     }
@@ -428,12 +441,12 @@ void Database::commit()
             const QSqlError error = q.lastError();
             q.exec(u"ROLLBACK"_s);
             m_transactionDepth = 0;
-            evictIdle(MaxIdle);
+            evictIdle(MaxIdle, MaxAttached);
             raiseEngineError(u"gravar"_s, {}, engineText(error), nativeCode(error));
         }
     }
     if (--m_transactionDepth == 0)
-        evictIdle(MaxIdle);
+        evictIdle(MaxIdle, MaxAttached);
 }
 
 void Database::rollback()
@@ -443,7 +456,7 @@ void Database::rollback()
     QSqlQuery q = newQuery();
     q.exec(u"ROLLBACK"_s);
     m_transactionDepth = 0;
-    evictIdle(MaxIdle);
+    evictIdle(MaxIdle, MaxAttached);
 }
 
 Transaction::Transaction(Database &db)

@@ -104,7 +104,8 @@ private:
         quint64 lastUse = 0;
     };
     bool detachNow(const QString &key);
-    void evictIdle(int keep);
+    bool stillValid(const Entry &entry);
+    void evictIdle(int keepIdle, int maxTotal);
     void prepareAttachment(Entry &entry, const QString &path);
 
     QString m_folder;

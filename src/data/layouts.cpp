@@ -13,7 +13,9 @@ QStringList IndexLayout::orderColumns() const
 
 QString foldedKey(const QString &name)
 {
-    const QString folded = name.normalized(QString::NormalizationForm_C).toCaseFolded();
+    // Upper-cased first: the new-user window looks names up upper-cased, and
+    // upper-casing expands letters (ß to SS) that folding alone keeps.
+    const QString folded = name.normalized(QString::NormalizationForm_C).toUpper().toCaseFolded();
     QString base;
     base.reserve(folded.size());
     for (const QChar c : folded.normalized(QString::NormalizationForm_D)) {
@@ -47,11 +49,21 @@ bool sameFieldList(const QStringList &a, const QStringList &b)
 
 // The index statements double as migrations: files made before an index
 // existed gain it when attached.
-QStringList indexStatements(const QString &table, const std::vector<std::pair<QString, QString>> &indexes)
+struct SqlIndex {
+    QString name;
+    QString columns;
+    QString where = {}; // a partial index holds only the rows meeting this
+};
+
+QStringList indexStatements(const QString &table, const std::vector<SqlIndex> &indexes)
 {
     QStringList out;
-    for (const auto &[name, columns] : indexes)
-        out << u"CREATE INDEX IF NOT EXISTS %1.\"%2\" ON \"%3\" (%4)"_s.arg(u"%1"_s, name, table, columns);
+    for (const SqlIndex &i : indexes) {
+        QString statement = u"CREATE INDEX IF NOT EXISTS %1.\"%2\" ON \"%3\" (%4)"_s.arg(u"%1"_s, i.name, table, i.columns);
+        if (!i.where.isEmpty())
+            statement += u" WHERE "_s % i.where;
+        out << statement;
+    }
     return out;
 }
 
@@ -86,10 +98,11 @@ TableLayout makeFin()
                  {{}, {u"Transacao"_s}, u"Transacao"_s, false}};
     t.viewOrder = u"Data, Transacao"_s;
     // fin_data orders the statement; the two covering indexes serve the
-    // balance and the chart sums without reading the rows.
+    // balance and the chart sums without reading the rows (the chart counts
+    // debits only, so its index holds only those).
     t.migrations = indexStatements(u"fin"_s, {{u"fin_data"_s, u"\"Data\""_s},
                                               {u"fin_data_valor"_s, u"\"Data\", \"Valor\""_s},
-                                              {u"fin_categoria"_s, u"\"Categoria\", \"Data\", \"Valor\""_s}});
+                                              {u"fin_categoria"_s, u"\"Categoria\", \"Data\", \"Valor\""_s, u"\"Valor\" < 0"_s}});
     t.ddl = QStringList{u"CREATE TABLE %1.\"fin\" (\"Transacao\" INTEGER PRIMARY KEY AUTOINCREMENT, "
                         u"\"Data\" DATE, \"Descricao\" TEXT, \"Categoria\" INTEGER, \"Valor\" REAL)"_s}
             + t.migrations;

@@ -30,7 +30,8 @@ struct IndexLayout {
 
 // The stored key of a name in a case-folding index: the name case-folded and
 // stripped of accents (so "Álvaro" sorts among the a's), then the folded name
-// itself (so "José" and "Jose" stay different names while "JOSÉ" is "josé").
+// itself (so "José" and "Jose" stay different names while "JOSÉ" is "josé",
+// and "Straße" is "STRASSE").
 QString foldedKey(const QString &name);
 
 struct TableLayout {

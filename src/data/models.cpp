@@ -63,11 +63,22 @@ void QueryModel::reset()
         }
         m_columns.push_back(column);
     }
-    // What the query already holds costs nothing to show; the rest waits
-    // for the view to ask.
-    m_rows = m_query.isOpen() ? m_query.fetchedRows() : 0;
+    // A first screenful at once (a short statement is whole before the
+    // view's first paint); the rest waits for the view to ask.
     m_fetchFailed = false;
+    QString failure;
+    if (m_query.isOpen()) {
+        try {
+            m_query.fetchUpTo(FetchChunk);
+        } catch (const std::exception &e) {
+            m_fetchFailed = true;
+            failure = QString::fromUtf8(e.what());
+        }
+    }
+    m_rows = m_query.isOpen() ? m_query.fetchedRows() : 0;
     endResetModel();
+    if (!failure.isEmpty())
+        Q_EMIT failed(failure);
     Q_EMIT currentRowChanged(currentRow());
 }
 

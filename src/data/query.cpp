@@ -3,6 +3,7 @@
 #include "app/errors.h"
 #include "data/conversions.h"
 #include "data/database.h"
+#include "data/keyset.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -71,29 +72,72 @@ struct Query::Column {
             kind = kindOfValue(raw);
             kindKnown = true;
         }
-        const QVariant v = fromStored(kind, raw);
-        nulls.push_back(v.isNull());
+        // The common stored forms are taken directly; anything else goes
+        // through the general conversion.
+        const int type = raw.typeId();
         switch (kind) {
-        case ColumnKind::Integer:
+        case ColumnKind::Integer: {
+            const QVariant v = type == QMetaType::LongLong ? raw : fromStored(kind, raw);
+            nulls.push_back(v.isNull());
             ints.push_back(v.isNull() ? 0 : v.toLongLong());
             break;
-        case ColumnKind::Date:
-            ints.push_back(v.isNull() ? 0 : v.toDate().toJulianDay());
+        }
+        case ColumnKind::Date: {
+            qint64 day = 0;
+            bool ok = type == QMetaType::QString && isoDay(raw.toString(), day);
+            if (!ok) {
+                const QVariant v = fromStored(kind, raw);
+                ok = !v.isNull();
+                day = ok ? v.toDate().toJulianDay() : 0;
+            }
+            nulls.push_back(!ok);
+            ints.push_back(day);
             break;
-        case ColumnKind::Real:
+        }
+        case ColumnKind::Real: {
+            const QVariant v = type == QMetaType::Double ? raw : fromStored(kind, raw);
+            nulls.push_back(v.isNull());
             reals.push_back(v.isNull() ? 0.0 : v.toDouble());
             break;
+        }
         case ColumnKind::Text:
-            if (!v.isNull())
-                arena += v.toString().toUtf8();
+            nulls.push_back(raw.isNull());
+            if (type == QMetaType::QString)
+                arena += raw.toString().toUtf8();
+            else if (!raw.isNull())
+                arena += fromStored(kind, raw).toString().toUtf8();
             ends.push_back(arena.size());
             break;
         case ColumnKind::Bytes:
-            if (!v.isNull())
-                arena += v.toByteArray();
+            nulls.push_back(raw.isNull());
+            if (!raw.isNull())
+                arena += fromStored(kind, raw).toByteArray();
             ends.push_back(arena.size());
             break;
         }
+    }
+
+    // "YYYY-MM-DD" read without the general date parser.
+    static bool isoDay(const QString &text, qint64 &day)
+    {
+        if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+            return false;
+        int parts[3] = {0, 0, 0};
+        const int starts[3] = {0, 5, 8};
+        const int lengths[3] = {4, 2, 2};
+        for (int p = 0; p < 3; ++p) {
+            for (int i = 0; i < lengths[p]; ++i) {
+                const char16_t c = text[starts[p] + i].unicode();
+                if (c < u'0' || c > u'9')
+                    return false;
+                parts[p] = parts[p] * 10 + (c - u'0');
+            }
+        }
+        const QDate d(parts[0], parts[1], parts[2]);
+        if (!d.isValid())
+            return false;
+        day = d.toJulianDay();
+        return true;
     }
 
     QVariant at(size_t row) const
@@ -238,6 +282,24 @@ QString Query::effectiveSql() const
     raiseEngineError(action, file, engineText(error), error.nativeErrorCode().toInt());
 }
 
+// A plain "select * from <table> [where ...]" yields its rows in the
+// table's own order, which is unique: such a statement can let go of its
+// rows and take them up again after the last one read.
+void Query::setUpContinuation()
+{
+    m_orderColumns.clear();
+    if (!m_layout || m_fromStart < 0 || effectiveSql() != m_sql)
+        return;
+    static const QRegularExpression plain(u"^\\s*select\\s+\\*\\s+from\\s"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression other(
+        u"\\b(order|group)\\s+by\\b|\\b(limit|union|join|distinct|having|except|intersect)\\b|[(),;]"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    if (!plain.match(m_sql).hasMatch() || other.match(m_sql.mid(m_fromStart)).hasMatch())
+        return;
+    for (const QString &c : m_layout->viewOrder.split(u',', Qt::SkipEmptyParts))
+        m_orderColumns << quoted(c.trimmed());
+}
+
 // ---- Prepare, open, close ---------------------------------------------------
 
 void Query::prepare()
@@ -259,7 +321,8 @@ void Query::prepare()
         throw;
     }
     m_prepared = true;
-    m_db->addClient(this, {[this] { return m_exhausted ? QStringList() : QStringList{m_schema}; },
+    setUpContinuation();
+    m_db->addClient(this, {[this] { return m_exhausted || m_suspended ? QStringList() : QStringList{m_schema}; },
                            [this] { settle(); }, [this] { forgetDatabase(); }});
 }
 
@@ -273,6 +336,7 @@ void Query::open()
         failAndClose(u"abrir a consulta sobre"_s, m_query->lastError());
     m_open = true;
     m_exhausted = false;
+    m_suspended = false;
     m_position = 0;
     m_fetched = 0;
     m_fieldsLive = false;
@@ -308,6 +372,21 @@ void Query::setUpColumns()
         m_columns.push_back(std::move(c));
     }
     m_currentRow.assign(m_columns.size(), QVariant());
+    m_orderIndexes.clear();
+    m_lastKey.clear();
+    for (const QString &quotedName : std::as_const(m_orderColumns)) {
+        const QString name = quotedName.mid(1, quotedName.size() - 2);
+        int index = -1;
+        for (size_t i = 0; i < m_columns.size(); ++i) {
+            if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+                index = int(i);
+        }
+        if (index < 0) {
+            m_orderIndexes.clear();
+            break;
+        }
+        m_orderIndexes.push_back(index);
+    }
 }
 
 void Query::close()
@@ -322,6 +401,7 @@ void Query::close()
     m_db = nullptr;
     m_open = false;
     m_prepared = false;
+    m_suspended = false;
     m_exhausted = true;
     m_position = 0;
     m_fetched = 0;
@@ -345,7 +425,7 @@ void Query::forgetDatabase()
     m_schema.clear();
     m_layout = nullptr;
     m_fromStart = -1;
-    m_open = m_prepared = false;
+    m_open = m_prepared = m_suspended = false;
     m_exhausted = true;
     m_position = m_fetched = 0;
     m_columns.clear();
@@ -358,8 +438,46 @@ void Query::forgetDatabase()
 // what it was when opened, and free the statement.
 void Query::settle()
 {
-    if (m_open && !m_exhausted)
+    if (!m_open || m_exhausted || m_suspended)
+        return;
+    fetchUpTo(m_fetched + SettleRows);
+    if (m_exhausted)
+        return;
+    if (m_orderIndexes.empty() || m_lastKey.isEmpty()) {
         fetchUpTo(INT_MAX);
+        return;
+    }
+    m_query->finish();
+    m_suspended = true;
+}
+
+// Takes the rows up again after the last one read, in the table's order.
+void Query::resume()
+{
+    QVariantList keyValues;
+    QString after = rowsAfter(m_orderColumns, m_lastKey, keyValues);
+    // Named marks throughout: the statement's own parameters are named.
+    for (qsizetype i = 0, n = 0; i < after.size(); ++i) {
+        if (after[i] == u'?') {
+            const QString mark = u":cofrel_chave%1"_s.arg(n++);
+            after.replace(i, 1, mark);
+            i += mark.size() - 1;
+        }
+    }
+    auto next = std::make_unique<QSqlQuery>(m_db->newQuery());
+    const QString sql = u"SELECT * FROM ("_s % m_sql % u") WHERE "_s % after % u" ORDER BY "_s
+                        % m_orderColumns.join(u", "_s);
+    if (!next->prepare(sql))
+        fail(u"ler"_s, *next);
+    bindPending(*next);
+    for (qsizetype i = 0; i < keyValues.size(); ++i)
+        next->bindValue(u":cofrel_chave%1"_s.arg(i), keyValues[i]);
+    if (!next->exec())
+        fail(u"ler"_s, *next);
+    if (next->record().count() != int(m_columns.size()))
+        throw Error(u"A consulta sobre %1 mudou de colunas enquanto era lida."_s.arg(m_attachedFiles.value(0)));
+    m_query = std::move(next);
+    m_suspended = false;
 }
 
 // ---- Fetching ---------------------------------------------------------------
@@ -368,6 +486,8 @@ bool Query::fetchOne()
 {
     if (m_exhausted || !m_query)
         return false;
+    if (m_suspended)
+        resume();
     if (!m_query->next()) {
         m_exhausted = true;
         if (m_query->lastError().isValid()) {
@@ -382,6 +502,11 @@ bool Query::fetchOne()
     }
     for (size_t i = 0; i < m_columns.size(); ++i)
         m_columns[i].append(m_query->value(int(i)));
+    if (!m_orderIndexes.empty()) {
+        m_lastKey.clear();
+        for (const int index : m_orderIndexes)
+            m_lastKey << m_query->value(index);
+    }
     ++m_fetched;
     return true;
 }
@@ -420,6 +545,21 @@ QString Query::columnName(int column) const
 ColumnKind Query::columnKind(int column) const
 {
     return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].kind : ColumnKind::Text;
+}
+
+QStringList Query::queryPlan()
+{
+    prepare();
+    QSqlQuery q = m_db->newQuery();
+    if (!q.prepare(u"EXPLAIN QUERY PLAN "_s % effectiveSql()))
+        fail(u"preparar a consulta sobre"_s, q);
+    bindPending(q);
+    if (!q.exec())
+        fail(u"ler"_s, q);
+    QStringList lines;
+    while (q.next())
+        lines << q.value(3).toString();
+    return lines;
 }
 
 // ---- The walk ---------------------------------------------------------------
@@ -483,10 +623,12 @@ void Query::moveTo(int row)
         Q_EMIT positionChanged(m_position);
 }
 
+// Past the end the last row stays current, as in a table.
 void Query::refreshCurrentRow()
 {
+    const int row = m_position < m_fetched ? m_position : m_fetched - 1;
     for (size_t i = 0; i < m_currentRow.size(); ++i)
-        m_currentRow[i] = value(m_position, int(i));
+        m_currentRow[i] = value(row, int(i));
 }
 
 Field Query::fieldByName(const QString &name)

@@ -27,6 +27,12 @@ class Database;
 // Rows are fetched from the engine only as far as someone reads (the walk,
 // or a grid through fetchUpTo()), and kept in a compact column store, so a
 // statement over a million rows costs nothing until it is read.
+//
+// Before the program writes to the table a query reads, the query settles:
+// a small result is read to its end, so it stays exactly what it was when
+// opened (the due-entry check advances rows it is still walking); a large
+// one lets go of its statement and later goes on after the last row it
+// read, in the table's order, seeing the rows as they are by then.
 class Query final : public QObject {
     Q_OBJECT
 public:
@@ -69,6 +75,13 @@ public:
     void fetchUpTo(int rows);
     QVariant value(int row, int column) const; // row < fetchedRows()
 
+    // SQLite's plan for the statement as it runs, one line per step
+    // ("SEARCH f7.fin USING COVERING INDEX ..."): for checking indexes.
+    QStringList queryPlan();
+
+    // Rows read to the end when the query settles before a write.
+    static constexpr int SettleRows = 2048;
+
 Q_SIGNALS:
     void opened();
     void closed();
@@ -80,6 +93,8 @@ private:
     void requireOpen() const;
     void bindPending(QSqlQuery &query);
     bool fetchOne();
+    void resume();
+    void setUpContinuation();
     void attachTables();
     void releaseTables();
     void setUpColumns();
@@ -102,6 +117,10 @@ private:
     qsizetype m_fromLength = 0;
     std::vector<QVariant> m_currentRow; // what Fields of the current row point to
     bool m_fieldsLive = false;          // Fields were handed out: keep m_currentRow current
+    QStringList m_orderColumns;         // quoted; empty when the rows cannot be resumed by key
+    std::vector<int> m_orderIndexes;    // their result columns
+    QVariantList m_lastKey;             // their stored values in the last row read
+    bool m_suspended = false;           // statement let go; resume after m_lastKey
     Database *m_db = nullptr;
     int m_position = 0;
     int m_fetched = 0;

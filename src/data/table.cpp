@@ -3,6 +3,7 @@
 #include "app/errors.h"
 #include "data/conversions.h"
 #include "data/database.h"
+#include "data/keyset.h"
 #include "data/layouts.h"
 
 #include <QSqlError>
@@ -266,46 +267,12 @@ void Table::clearRow()
     m_hasRow = false;
 }
 
-// The rows after the current one in index order. SQLite sorts nulls first,
-// so a null in the current key means "any value" at that place.
 QString Table::afterCurrent(QVariantList &binds) const
 {
-    const QStringList columns = orderColumns();
-    bool anyNull = false;
-    for (const QVariant &v : m_orderKey)
-        anyNull = anyNull || v.isNull();
-    if (!anyNull) {
-        QStringList names;
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            names << quoted(columns[i]);
-            marks << u"?"_s;
-            binds << m_orderKey[i];
-        }
-        if (columns.size() == 1)
-            return names[0] % u" > ?"_s;
-        return u"("_s % names.join(u", "_s) % u") > ("_s % marks.join(u", "_s) % u")"_s;
-    }
-    QStringList alternatives;
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        QStringList terms;
-        for (qsizetype j = 0; j < i; ++j) {
-            if (m_orderKey[j].isNull()) {
-                terms << quoted(columns[j]) % u" IS NULL"_s;
-            } else {
-                terms << quoted(columns[j]) % u" = ?"_s;
-                binds << m_orderKey[j];
-            }
-        }
-        if (m_orderKey[i].isNull()) {
-            terms << quoted(columns[i]) % u" IS NOT NULL"_s;
-        } else {
-            terms << quoted(columns[i]) % u" > ?"_s;
-            binds << m_orderKey[i];
-        }
-        alternatives << u"("_s % terms.join(u" AND "_s) % u")"_s;
-    }
-    return alternatives.join(u" OR "_s);
+    QStringList columns;
+    for (const QString &c : orderColumns())
+        columns << quoted(c);
+    return rowsAfter(columns, m_orderKey, binds);
 }
 
 bool Table::seekAfterCurrent()

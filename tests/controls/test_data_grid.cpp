@@ -1,0 +1,259 @@
+// The data-aware grid: its current row is the data component's cursor both
+// ways, it shows titles and a row indicator, reads lazily, edits nothing,
+// and reports double clicks anywhere over its rows' area.
+
+#include "apoio_dados.h"
+
+#include "app/cofrel_uteis.h"
+#include "controls/data_grid.h"
+#include "data/models.h"
+#include "data/query.h"
+#include "data/table.h"
+#include "support/test_folder.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace cofrel;
+using namespace cofrel::data;
+using namespace cofrel::test;
+using namespace Qt::StringLiterals;
+
+class TestDataGrid final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void showsTitlesAndNoRowNumbers();
+    void currentRowFollowsCursor();
+    void clicksAndKeysMoveCursor();
+    void readsOnlyWhatItShows();
+    void doubleClickAnywhere();
+    void editsNothing();
+    void followsReopenAndClose();
+    void tableGridFollowsTable();
+
+private:
+    void abre(int rows);
+    void clicaLinha(int row);
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<Query> m_query;
+    std::unique_ptr<QueryModel> m_model;
+    std::unique_ptr<DataGrid> m_grid;
+    QList<Lancamento> m_rows;
+};
+
+void TestDataGrid::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    QVERIFY(m_folder->isValid());
+    m_folder->addUser(u"Grade"_s, u"x"_s);
+}
+
+void TestDataGrid::cleanup()
+{
+    m_grid.reset();
+    m_model.reset();
+    m_query.reset();
+    m_folder.reset();
+    m_rows.clear();
+}
+
+void TestDataGrid::abre(int rows)
+{
+    for (int i = 0; i < rows; ++i)
+        m_rows << Lancamento{QDate(2024, 1, 1).addDays(i), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
+    gravaLancamentos(u"f1.db"_s, m_rows);
+    m_query = std::make_unique<Query>(alias());
+    m_query->setSql(u"select * from f1"_s);
+    m_query->open();
+    m_model = std::make_unique<QueryModel>(*m_query, QStringList{u"Data"_s, u"Descricao"_s, u"Valor"_s});
+    m_grid = std::make_unique<DataGrid>();
+    m_grid->setModel(m_model.get());
+    m_grid->setColumnWidth(0, 74);
+    m_grid->setColumnWidth(1, 301);
+    m_grid->setColumnWidth(2, 74);
+    m_grid->resize(485, 212);
+    m_grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
+}
+
+void TestDataGrid::clicaLinha(int row)
+{
+    const QRect rect = m_grid->visualRect(m_model->index(row, 1));
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void TestDataGrid::showsTitlesAndNoRowNumbers()
+{
+    abre(5);
+    QStringList titles;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        titles << m_grid->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    QCOMPARE(titles, (QStringList{u"Data"_s, u"Descricao"_s, u"Valor"_s}));
+    QVERIFY(m_grid->horizontalHeader()->isVisible());
+    QVERIFY(m_grid->verticalHeader()->isVisible());
+    QVERIFY(!m_grid->model()->headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+    QVERIFY(m_grid->verticalHeader()->width() <= 14);
+    QVERIFY(m_grid->showGrid());
+    QCOMPARE(m_grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(m_grid->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(m_grid->columnWidth(1), 301);
+    // The cells as the statement shows them.
+    QCOMPARE(m_model->index(0, 0).data().toString(), FormatData(m_rows[0].data));
+    QCOMPARE(m_model->index(0, 2).data().toString(), FormatValor(m_rows[0].valor));
+}
+
+void TestDataGrid::currentRowFollowsCursor()
+{
+    abre(20);
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+    QCOMPARE(m_grid->indicatorRow(), 0);
+    m_query->next();
+    m_query->next();
+    m_query->next();
+    QCOMPARE(m_grid->currentIndex().row(), 3);
+    QCOMPARE(m_grid->indicatorRow(), 3);
+    const QModelIndexList selected = m_grid->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), 3);
+    m_query->moveTo(19);
+    QCOMPARE(m_grid->currentIndex().row(), 19);
+    m_query->next(); // past the end: the last row stays marked
+    QVERIFY(m_query->eof());
+    QCOMPARE(m_grid->indicatorRow(), 19);
+    m_query->first();
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+}
+
+void TestDataGrid::clicksAndKeysMoveCursor()
+{
+    abre(10);
+    clicaLinha(5);
+    QCOMPARE(m_query->position(), 5);
+    QCOMPARE(m_query->fieldByName(u"Descricao"_s).asString(), m_model->index(5, 1).data().toString());
+    QCOMPARE(m_grid->indicatorRow(), 5);
+    QTest::keyClick(m_grid.get(), Qt::Key_Down);
+    QCOMPARE(m_query->position(), 6);
+    QTest::keyClick(m_grid.get(), Qt::Key_Up);
+    QTest::keyClick(m_grid.get(), Qt::Key_Up);
+    QCOMPARE(m_query->position(), 4);
+    QCOMPARE(m_grid->indicatorRow(), 4);
+}
+
+void TestDataGrid::readsOnlyWhatItShows()
+{
+    abre(3000);
+    QVERIFY2(m_model->rowCount() < 3000, qPrintable(QString::number(m_model->rowCount())));
+    QVERIFY(m_query->fetchedRows() < 3000);
+    // Scrolling down asks for more, as far as the person goes.
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    const int before = m_model->rowCount();
+    bar->setValue(bar->maximum());
+    QTRY_VERIFY(m_model->rowCount() > before);
+    QVERIFY(m_query->fetchedRows() < 3000);
+    // Ctrl+End goes to the last row read so far.
+    const int loaded = m_model->rowCount();
+    QTest::keyClick(m_grid.get(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_query->position(), loaded - 1);
+    QCOMPARE(m_grid->indicatorRow(), loaded - 1);
+}
+
+void TestDataGrid::doubleClickAnywhere()
+{
+    abre(3);
+    QSignalSpy spy(m_grid.get(), &DataGrid::doubleClicked);
+    const QRect row = m_grid->visualRect(m_model->index(1, 1));
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_query->position(), 1);
+    // Below the last row, where no row is, the handler still runs.
+    const QPoint empty(row.center().x(), m_grid->viewport()->height() - 5);
+    QVERIFY(!m_grid->indexAt(empty).isValid());
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, empty);
+    QCOMPARE(spy.count(), 2);
+    QTest::mouseDClick(m_grid->viewport(), Qt::RightButton, {}, row.center());
+    QCOMPARE(spy.count(), 2);
+}
+
+void TestDataGrid::editsNothing()
+{
+    abre(3);
+    const QModelIndex cell = m_model->index(1, 1);
+    QVERIFY(!(m_model->flags(cell) & Qt::ItemIsEditable));
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, m_grid->visualRect(cell).center());
+    QTest::keyClick(m_grid.get(), Qt::Key_F2);
+    QTest::keyClicks(m_grid.get(), u"xyz"_s);
+    QVERIFY(m_grid->findChildren<QLineEdit *>().isEmpty()); // no editor opened
+    QVERIFY(!m_grid->isPersistentEditorOpen(cell));
+    QCOMPARE(m_model->index(1, 1).data().toString(), m_rows[1].descricao);
+}
+
+void TestDataGrid::followsReopenAndClose()
+{
+    abre(8);
+    clicaLinha(6);
+    QCOMPARE(m_query->position(), 6);
+    m_query->close();
+    QCOMPARE(m_model->rowCount(), 0);
+    QCOMPARE(m_grid->indicatorRow(), -1);
+    m_query->setSql(u"select * from f1 where Data>=:inicio"_s);
+    m_query->bindDate(u"inicio"_s, m_rows[4].data);
+    m_query->open();
+    QCOMPARE(m_model->rowCount() > 0, true);
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+    QCOMPARE(m_grid->indicatorRow(), 0);
+    QCOMPARE(m_model->index(0, 1).data().toString(), m_rows[4].descricao);
+}
+
+void TestDataGrid::tableGridFollowsTable()
+{
+    QList<Plano> plans{{10, QDate(2024, 5, 10), u"dez"_s, 1, -10},
+                       {5, QDate(2024, 5, 5), u"cinco"_s, 1, -5},
+                       {20, QDate(2024, 5, 20), u"vinte"_s, 1, -20}};
+    gravaPlanos(u"d1.db"_s, plans);
+    Table dfin(alias(), u"d1.db"_s);
+    dfin.setIndexFieldNames(u"Dia;Data"_s);
+    TableModel model(dfin, {u"Dia"_s, u"Descricao"_s, u"Valor"_s});
+    DataGrid grid;
+    grid.setModel(&model);
+    grid.resize(483, 217);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QCOMPARE(model.rowCount(), 0);
+    dfin.open();
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.index(0, 1).data().toString(), u"cinco"_s);
+    QCOMPARE(grid.currentIndex().row(), 0);
+    dfin.next();
+    QCOMPARE(grid.currentIndex().row(), 1);
+    QCOMPARE(grid.indicatorRow(), 1);
+
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(model.index(2, 1)).center());
+    QCOMPARE(dfin.currentId(), plans[2].id);
+    QCOMPARE(dfin.fieldByName(u"Descricao"_s).asString(), u"vinte"_s);
+
+    // A row written through the table shows at once, where the index puts it.
+    dfin.insert();
+    dfin.fieldByName(u"Dia"_s).setInteger(1);
+    dfin.fieldByName(u"Data"_s).setDate(QDate(2024, 6, 1));
+    dfin.fieldByName(u"Descricao"_s).setString(u"um"_s);
+    dfin.post();
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.index(0, 1).data().toString(), u"um"_s);
+    QCOMPARE(grid.currentIndex().row(), 0);
+    dfin.deleteRow();
+    QCOMPARE(model.rowCount(), 3);
+    dfin.close();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+QTEST_MAIN(TestDataGrid)
+#include "test_data_grid.moc"

@@ -1,0 +1,483 @@
+// The system's SQL statements over real files: the rows and sums they
+// give, the indexes SQLite serves them with, the lazy reading of large
+// results and what a result looks like when the table is written meanwhile.
+
+#include "apoio_dados.h"
+
+#include "app/cofrel_uteis.h"
+#include "app/errors.h"
+#include "data/database.h"
+#include "data/models.h"
+#include "data/query.h"
+#include "data/table.h"
+#include "support/test_folder.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace cofrel;
+using namespace cofrel::data;
+using namespace cofrel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate Hoje(2024, 3, 15);
+
+QList<Lancamento> razao()
+{
+    return {{Hoje.addDays(-800), u"antigo"_s, 1, -5.00},
+            {Hoje.addDays(-40), u"salário"_s, 6, 1000.00},
+            {Hoje.addDays(-31), u"mercado"_s, 1, -200.50},
+            {Hoje.addDays(-30), u"luz"_s, 3, -80.25},
+            {Hoje.addDays(-6), u"farmácia"_s, 4, -33.10},
+            {Hoje.addDays(-5), u"padaria"_s, 1, -10.00},
+            {Hoje.addDays(-5), u"reembolso"_s, 1, 15.00},
+            {Hoje, u"hoje"_s, 2, -7.30},
+            {Hoje.addDays(1), u"amanhã"_s, 2, -50.00},
+            {Hoje.addDays(60), u"futuro"_s, 8, -99.99}};
+}
+
+double soma(const QList<Lancamento> &rows, const std::function<bool(const Lancamento &)> &keep)
+{
+    double total = 0;
+    for (const Lancamento &l : rows) {
+        if (keep(l))
+            total += l.valor;
+    }
+    return total;
+}
+
+QList<qint64> idsDaConsulta(Query &q)
+{
+    QList<qint64> ids;
+    for (q.first(); !q.eof(); q.next())
+        ids << q.fieldByName(u"Transacao"_s).asInteger();
+    return ids;
+}
+
+} // namespace
+
+class TestConsultas final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void statement_data();
+    void statement();
+    void statementRowsCarryTheirFields();
+    void balance_data();
+    void balance();
+    void chartSums_data();
+    void chartSums();
+    void duePlanEntries();
+    void sumOverNoRowsIsZero();
+    void plansUseIndexes_data();
+    void plansUseIndexes();
+    void badStatementFailsAndReleases();
+    void modelFetchesLazily();
+    void smallResultStaysAsOpened();
+    void largeResultGoesOnAfterWrite();
+
+private:
+    void escreveRazao();
+    std::unique_ptr<TestFolder> m_folder;
+    QString m_t; // "f1"
+    QString m_p; // "d1"
+    QList<Lancamento> m_rows;
+};
+
+void TestConsultas::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    QVERIFY(m_folder->isValid());
+    const int user = m_folder->addUser(u"Consultas"_s, u"x"_s);
+    m_t = u"f%1"_s.arg(user);
+    m_p = u"d%1"_s.arg(user);
+}
+
+void TestConsultas::cleanup()
+{
+    m_folder.reset();
+    m_rows.clear();
+}
+
+void TestConsultas::escreveRazao()
+{
+    m_rows = razao();
+    gravaLancamentos(m_t + u".db"_s, m_rows);
+}
+
+void TestConsultas::statement_data()
+{
+    QTest::addColumn<int>("days"); // -1: "Completo"
+    for (const int days : {-1, 5, 10, 15, 31, 62, 186, 366, 731})
+        QTest::newRow(qPrintable(u"%1 days"_s.arg(days))) << days;
+}
+
+void TestConsultas::statement()
+{
+    QFETCH(int, days);
+    escreveRazao();
+    Query q(alias());
+    QueryCloser closer(q);
+    if (days < 0) {
+        q.setSql(u"select * from "_s + m_t);
+    } else {
+        q.setSql(u"select * from "_s + m_t + u" where Data>=:inicio"_s);
+        q.bindDate(u"inicio"_s, Hoje.addDays(-days));
+    }
+    q.prepare();
+    q.open();
+    const QDate inicio = days < 0 ? QDate() : Hoje.addDays(-days);
+    // Future rows always come; the rows come in date order.
+    QCOMPARE(idsDaConsulta(q), idsEmOrdemDeData(m_rows, [&](const Lancamento &l) {
+                 return !inicio.isValid() || l.data >= inicio;
+             }));
+}
+
+void TestConsultas::statementRowsCarryTheirFields()
+{
+    escreveRazao();
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(u"select * from "_s + m_t);
+    q.open();
+    int seen = 0;
+    for (q.first(); !q.eof(); q.next()) {
+        const qint64 id = q.fieldByName(u"Transacao"_s).asInteger();
+        const auto it = std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const Lancamento &l) { return l.id == id; });
+        QVERIFY(it != m_rows.cend());
+        QCOMPARE(q.fieldByName(u"Data"_s).asDate(), it->data);
+        QCOMPARE(q.fieldByName(u"descricao"_s).asString(), it->descricao);
+        QCOMPARE(q.fieldByName(u"Categoria"_s).asInteger(), it->categoria);
+        QCOMPARE(q.fieldByName(u"VALOR"_s).asFloat(), it->valor);
+        ++seen;
+    }
+    QCOMPARE(seen, m_rows.size());
+    QVERIFY(q.eof());
+    QVERIFY_THROWS_EXCEPTION(Error, q.fieldByName(u"Nada"_s));
+    // A Field keeps showing the current row as the walk moves.
+    q.first();
+    const Field descricao = q.fieldByName(u"Descricao"_s);
+    const QString first = descricao.asString();
+    q.next();
+    QVERIFY(descricao.asString() != first);
+}
+
+void TestConsultas::balance_data()
+{
+    QTest::addColumn<QDate>("now");
+    QTest::newRow("today") << Hoje;
+    QTest::newRow("a month ago") << Hoje.addDays(-31);
+    QTest::newRow("far in the future") << Hoje.addYears(5);
+    QTest::newRow("before every row") << Hoje.addYears(-10);
+}
+
+void TestConsultas::balance()
+{
+    QFETCH(QDate, now);
+    escreveRazao();
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(u"select SUM(valor) from "_s + m_t + u" where data<=:now"_s);
+    q.bindDate(u"now"_s, now);
+    q.prepare();
+    q.open();
+    QCOMPARE(q.singleValueAsFloat(), soma(m_rows, [&](const Lancamento &l) { return l.data <= now; }));
+}
+
+void TestConsultas::chartSums_data()
+{
+    QTest::addColumn<int>("days"); // -1: "Completo", from the date value 0
+    for (const int days : {-1, 5, 10, 31, 366})
+        QTest::newRow(qPrintable(u"%1 days"_s.arg(days))) << days;
+}
+
+void TestConsultas::chartSums()
+{
+    QFETCH(int, days);
+    escreveRazao();
+    const QDate inicio = days < 0 ? DataZero() : Hoje.addDays(-days);
+    Query q(alias());
+    double categories = 0;
+    for (int categ = 1; categ <= NumeroCategorias; ++categ) {
+        q.clearSql();
+        q.setSql(u"select SUM(valor) from "_s + m_t
+                 + u" where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s);
+        q.bindDate(u"now"_s, Hoje);
+        q.bindDate(u"inicio"_s, inicio);
+        q.bindInteger(u"categ"_s, categ);
+        q.prepare();
+        q.open();
+        const double expected = soma(m_rows, [&](const Lancamento &l) {
+            return l.data <= Hoje && l.data >= inicio && l.valor < 0 && l.categoria == categ;
+        });
+        QCOMPARE(q.singleValueAsFloat(), expected);
+        categories += expected;
+        q.close();
+    }
+    q.clearSql();
+    q.setSql(u"select SUM(valor) from "_s + m_t + u" where data<=:now and data>=:inicio and valor<0"_s);
+    q.bindDate(u"now"_s, Hoje);
+    q.bindDate(u"inicio"_s, inicio);
+    q.prepare();
+    q.open();
+    const double all = q.singleValueAsFloat();
+    q.close();
+    QCOMPARE(all, soma(m_rows, [&](const Lancamento &l) { return l.data <= Hoje && l.data >= inicio && l.valor < 0; }));
+    QCOMPARE(all, categories);
+}
+
+void TestConsultas::duePlanEntries()
+{
+    QList<Plano> plans{{20, Hoje.addDays(5), u"ainda não"_s, 1, -1},
+                       {15, Hoje, u"vence hoje"_s, 2, -2},
+                       {5, Hoje.addDays(-10), u"vencido"_s, 3, -3},
+                       {1, Hoje.addDays(-40), u"muito vencido"_s, 6, 4},
+                       {5, Hoje.addDays(-70), u"mesmo dia, mais antigo"_s, 3, -5}};
+    gravaPlanos(m_p + u".db"_s, plans);
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(u"select * from "_s + m_p + u" where data<=:now"_s);
+    q.bindDate(u"now"_s, Hoje);
+    q.prepare();
+    q.open();
+    QList<qint64> ids;
+    QStringList descricoes;
+    for (q.first(); !q.eof(); q.next()) {
+        ids << q.fieldByName(u"Transacao"_s).asInteger();
+        descricoes << q.fieldByName(u"Descricao"_s).asString();
+    }
+    // Due ones only, in the plan's order: by day of month, then date.
+    QCOMPARE(ids, (QList<qint64>{plans[3].id, plans[4].id, plans[2].id, plans[1].id}));
+    QCOMPARE(descricoes.size(), 4);
+}
+
+void TestConsultas::sumOverNoRowsIsZero()
+{
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(u"select SUM(valor) from "_s + m_t + u" where data<=:now"_s);
+    q.bindDate(u"now"_s, Hoje);
+    q.open();
+    QVERIFY(q.fieldByName(u"SUM(valor)"_s).isNull());
+    QCOMPARE(q.singleValueAsFloat(), 0.0);
+    QCOMPARE(FormatValor(q.singleValueAsFloat()), FormatValor(0));
+
+    escreveRazao();
+    q.close();
+    q.setSql(u"select SUM(valor) from "_s + m_t + u" where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s);
+    q.bindDate(u"now"_s, Hoje);
+    q.bindDate(u"inicio"_s, Hoje.addDays(-3));
+    q.bindInteger(u"categ"_s, 7);
+    q.open();
+    QCOMPARE(q.singleValueAsFloat(), 0.0);
+}
+
+void TestConsultas::plansUseIndexes_data()
+{
+    QTest::addColumn<QString>("text"); // %1: T, %2: P
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<QString>("expected"); // what the plan must hold
+
+    QTest::newRow("statement, Completo") << u"select * from %1"_s << QStringList() << u"SCAN"_s;
+    QTest::newRow("statement, period") << u"select * from %1 where Data>=:inicio"_s << QStringList{u"inicio"_s}
+                                       << u"SEARCH"_s;
+    QTest::newRow("balance") << u"select SUM(valor) from %1 where data<=:now"_s << QStringList{u"now"_s}
+                             << u"COVERING INDEX"_s;
+    QTest::newRow("chart, one category")
+        << u"select SUM(valor) from %1 where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s
+        << QStringList{u"now"_s, u"inicio"_s, u"categ"_s} << u"COVERING INDEX fin_categoria (Categoria=?"_s;
+    QTest::newRow("chart, all expenses")
+        << u"select SUM(valor) from %1 where data<=:now and data>=:inicio and valor<0"_s
+        << QStringList{u"now"_s, u"inicio"_s} << u"COVERING INDEX"_s;
+    // The plan table is small and kept in day order: SQLite walks its
+    // ordering index rather than searching by date and sorting.
+    QTest::newRow("due plan entries") << u"select * from %2 where data<=:now"_s << QStringList{u"now"_s}
+                                      << u"USING INDEX dfin_"_s;
+}
+
+void TestConsultas::plansUseIndexes()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, parameters);
+    QFETCH(QString, expected);
+    escreveRazao();
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(QString(text).replace(u"%1"_s, m_t).replace(u"%2"_s, m_p));
+    for (const QString &p : std::as_const(parameters)) {
+        if (p == u"categ"_s)
+            q.bindInteger(p, 3);
+        else
+            q.bindDate(p, Hoje);
+    }
+    const QString plan = q.queryPlan().join(u" | "_s);
+    QVERIFY2(plan.contains(u"USING INDEX"_s) || plan.contains(u"USING COVERING INDEX"_s), qPrintable(plan));
+    QVERIFY2(plan.contains(expected), qPrintable(plan));
+    // The order comes from the index, never from a sort of the result.
+    QVERIFY2(!plan.contains(u"TEMP B-TREE"_s), qPrintable(plan));
+    // The statement runs as planned.
+    q.open();
+    QVERIFY(q.isOpen());
+}
+
+void TestConsultas::badStatementFailsAndReleases()
+{
+    Query q(alias());
+    q.setSql(u"select * from "_s + m_t + u" where Nada>=:inicio"_s);
+    q.bindDate(u"inicio"_s, Hoje);
+    try {
+        q.open();
+        QFAIL("a statement naming no field opened");
+    } catch (const Error &e) {
+        QVERIFY2(e.message().contains(m_t + u".db"_s), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(u"Nada"_s), qPrintable(e.message()));
+    }
+    QVERIFY(!q.isOpen());
+
+    q.setSql(u"select * from f999"_s);
+    try {
+        q.open();
+        QFAIL("a statement over a missing table opened");
+    } catch (const Error &e) {
+        QVERIFY2(e.message().contains(u"f999.db"_s), qPrintable(e.message()));
+    }
+    // The query is usable again.
+    q.setSql(u"select * from "_s + m_t);
+    q.open();
+    QVERIFY(q.isOpen());
+    QVERIFY(q.isEmpty());
+    q.close();
+}
+
+void TestConsultas::modelFetchesLazily()
+{
+    QList<Lancamento> rows;
+    for (int i = 0; i < 10000; ++i)
+        rows << Lancamento{Hoje.addDays(-(i % 700)), u"linha %1"_s.arg(i), 1 + i % 8, (i % 2 ? -1.0 : 1.0) * (i + 0.25)};
+    gravaLancamentos(m_t + u".db"_s, rows);
+
+    Query q(alias());
+    QueryCloser closer(q);
+    QueryModel model(q, {u"Data"_s, u"Descricao"_s, u"Valor"_s});
+    QSignalSpy current(&model, &CursorModel::currentRowChanged);
+    q.setSql(u"select * from "_s + m_t);
+    q.open();
+    QVERIFY2(q.fetchedRows() <= QueryModel::FetchChunk, qPrintable(QString::number(q.fetchedRows())));
+    QVERIFY(model.rowCount() <= q.fetchedRows());
+    QVERIFY(model.canFetchMore({}));
+    const int first = model.rowCount();
+    model.fetchMore({});
+    QCOMPARE(model.rowCount(), first + QueryModel::FetchChunk);
+    QVERIFY(q.fetchedRows() < 1000);
+    QCOMPARE(model.currentRow(), 0);
+
+    // The cursor and the model's current row follow each other.
+    q.moveTo(3000);
+    QCOMPARE(model.currentRow(), 3000);
+    QVERIFY(model.rowCount() > 3000);
+    QVERIFY(model.rowCount() < 10000);
+    QCOMPARE(current.last().at(0).toInt(), 3000);
+    model.setCurrentRow(17);
+    QCOMPARE(q.position(), 17);
+
+    // What the grid shows.
+    const QModelIndex data = model.index(17, 0);
+    const QModelIndex valor = model.index(17, 2);
+    QCOMPARE(data.data().toString(), FormatData(q.fieldByName(u"Data"_s).asDate()));
+    QCOMPARE(valor.data().toString(), FormatValor(q.fieldByName(u"Valor"_s).asFloat()));
+    QCOMPARE(model.index(17, 1).data().toString(), q.fieldByName(u"Descricao"_s).asString());
+    QVERIFY(valor.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+    QVERIFY(model.index(17, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
+    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), u"Descricao"_s);
+    QVERIFY(!model.headerData(1, Qt::Vertical, Qt::DisplayRole).isValid()); // no row numbers
+
+    // To the end only when asked.
+    while (model.canFetchMore({}))
+        model.fetchMore({});
+    QCOMPARE(model.rowCount(), 10000);
+    q.close();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.currentRow(), -1);
+}
+
+// The due-entry check walks its result while it advances the rows it
+// walks: each due row is seen exactly once in that walk.
+void TestConsultas::smallResultStaysAsOpened()
+{
+    QList<Plano> plans{{5, Hoje.addMonths(-5), u"a"_s, 1, -1},
+                       {10, Hoje.addMonths(-4), u"b"_s, 1, -2},
+                       {20, Hoje.addMonths(-3), u"c"_s, 1, -3}};
+    gravaPlanos(m_p + u".db"_s, plans);
+
+    Query due(alias());
+    QueryCloser closer(due);
+    due.setSql(u"select * from "_s + m_p + u" where data<=:now"_s);
+    due.bindDate(u"now"_s, Hoje);
+    due.open();
+    Table dfin(alias(), m_p + u".db"_s);
+    dfin.setIndexFieldNames(u"Dia;Data"_s);
+    QList<qint64> seen;
+    for (due.first(); !due.eof(); due.next()) {
+        const qint64 id = due.fieldByName(u"Transacao"_s).asInteger();
+        seen << id;
+        TableCloser tableCloser(dfin);
+        dfin.open();
+        IndexSwitch byId(dfin, u"Transacao"_s);
+        QVERIFY(dfin.findKey(id));
+        dfin.edit();
+        dfin.fieldByName(u"Data"_s).setDate(dfin.fieldByName(u"Data"_s).asDate().addMonths(1)); // still due
+        dfin.post();
+    }
+    QCOMPARE(seen, (QList<qint64>{plans[0].id, plans[1].id, plans[2].id}));
+}
+
+// A large result lets go of its statement at a write and goes on after the
+// last row it read, in order, with the rows as they are by then.
+void TestConsultas::largeResultGoesOnAfterWrite()
+{
+    QList<Lancamento> rows;
+    for (int i = 0; i < Query::SettleRows * 2 + 500; ++i)
+        rows << Lancamento{QDate(2020, 1, 1).addDays(i / 3), u"linha %1"_s.arg(i), 1, -1.0};
+    gravaLancamentos(m_t + u".db"_s, rows);
+
+    Query q(alias());
+    QueryCloser closer(q);
+    q.setSql(u"select * from "_s + m_t);
+    q.open();
+    for (int i = 0; i < 10; ++i)
+        q.next();
+    qint64 added = 0;
+    {
+        Table fin(alias(), m_t + u".db"_s);
+        fin.setIndexFieldNames(u"Transacao"_s);
+        TableCloser tableCloser(fin);
+        fin.open();
+        added = gravaLancamento(fin, {QDate(2099, 1, 1), u"depois de todas"_s, 1, -1});
+        QVERIFY(fin.findKey(rows.last().id));
+        fin.deleteRow();
+    }
+    QVERIFY(q.fetchedRows() < rows.size());
+    QList<qint64> ids;
+    QDate previous;
+    for (q.first(); !q.eof(); q.next()) {
+        const QDate d = q.fieldByName(u"Data"_s).asDate();
+        QVERIFY(!previous.isValid() || previous <= d);
+        previous = d;
+        ids << q.fieldByName(u"Transacao"_s).asInteger();
+    }
+    QCOMPARE(ids.size(), rows.size()); // one added, one removed
+    QCOMPARE(QSet<qint64>(ids.cbegin(), ids.cend()).size(), ids.size());
+    QVERIFY(!ids.contains(rows.last().id));
+    QCOMPARE(ids.last(), added);
+    // Past the end the fields still show the last row.
+    QCOMPARE(q.fieldByName(u"Descricao"_s).asString(), u"depois de todas"_s);
+}
+
+QTEST_MAIN(TestConsultas)
+#include "test_consultas.moc"
