@@ -82,6 +82,7 @@ QFrame *criaPainel(QWidget *parent, const QString &name)
 
 TformCofrelMain::TformCofrelMain(QWidget *parent)
     : QWidget(parent)
+    , m_saldo(std::make_unique<extrato::SaldoAteHoje>())
 {
     setObjectName(QStringLiteral("formCofrelMain"));
     preparaJanela(this, QString::fromUtf16(AppTitle), ClientSize, Borda::SemFechar);
@@ -273,7 +274,7 @@ void TformCofrelMain::atualizaSaldo()
 {
     const QDate hoje = cofrel::clock::today();
     labelSaldo->setText(u"Saldo em " + FormatData(hoje) + u':');
-    const double saldo = extrato::calculaSaldo(dados().QuerySaldo, loginContext().FinTableName, hoje);
+    const double saldo = m_saldo->valor(dados().QuerySaldo, loginContext().FinTableName, hoje);
     editSaldo->setText(FormatValor(saldo));
     QPalette palette = editSaldo->palette();
     palette.setColor(QPalette::Text, toQColor(saldo < 0 ? clRed : clWindowText));

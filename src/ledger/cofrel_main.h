@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class AbasPrincipal;
@@ -18,6 +19,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TGradBtn;
+
+namespace cofrel::extrato {
+class SaldoAteHoje;
+}
 
 // The working window: the statement with the balance to date, the expense
 // chart, and the buttons of the program. It is created at start-up before
@@ -93,4 +98,5 @@ private:
     // Set by a show, spent by the activation that follows it: returning
     // from the window's own modal dialogs must not start the check again.
     bool m_activacaoPendente = false;
+    std::unique_ptr<cofrel::extrato::SaldoAteHoje> m_saldo;
 };

@@ -1,8 +1,13 @@
 #include "ledger/cofrel_main_extrato.h"
 
 #include "app/cofrel_uteis.h"
+#include "data/cofrel_dados.h"
+#include "data/database.h"
 #include "data/query.h"
 #include "data/table.h"
+
+#include <QFile>
+#include <QSqlQuery>
 
 #include <array>
 
@@ -62,6 +67,40 @@ double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const 
     querySaldo.prepare();
     querySaldo.open();
     return ArredondaCentavos(querySaldo.singleValueAsFloat());
+}
+
+std::optional<SaldoAteHoje::Chave> SaldoAteHoje::chaveAtual(const QString &finTableName, const QDate &hoje)
+{
+    data::Database &db = data::Database::forAlias(QString(data::AliasCofrel));
+    QSqlQuery changes = db.newQuery();
+    if (!changes.exec(QStringLiteral("SELECT total_changes()")) || !changes.next())
+        return std::nullopt;
+    QString path;
+    try {
+        path = db.resolveFile(finTableName);
+    } catch (const std::exception &) {
+        return std::nullopt; // the sum itself reports the missing file
+    }
+    // Bytes 24 to 27 of an SQLite file: incremented by every commit of any
+    // connection (the tables are kept in rollback-journal mode).
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(24))
+        return std::nullopt;
+    const QByteArray counter = file.read(4);
+    if (counter.size() != 4)
+        return std::nullopt;
+    return Chave{finTableName, hoje, changes.value(0).toLongLong(), counter};
+}
+
+double SaldoAteHoje::valor(data::Query &querySaldo, const QString &finTableName, const QDate &hoje)
+{
+    const std::optional<Chave> chave = chaveAtual(finTableName, hoje);
+    if (chave && m_chave == chave)
+        return m_valor;
+    m_chave.reset();
+    m_valor = calculaSaldo(querySaldo, finTableName, hoje);
+    m_chave = chave;
+    return m_valor;
 }
 
 void abreExtrato(data::Query &query, const QString &finTableName, int periodIndex, const QDate &hoje)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,32 @@ QString nomeTabelaSql(const QString &fileName);
 // The sum of every amount dated up to and including \a hoje, rounded to
 // cents (a sum that is zero in cents is exactly 0, never -0.0000000001).
 double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const QDate &hoje);
+
+// The balance to date as calculaSaldo gives it, recomputed only when it can
+// have changed: another day, another ledger file, a row written through the
+// data module's connection (also one not yet committed, or rolled back
+// later), or a transaction committed to the file by anyone (SQLite counts
+// them in the file's header). A period change alone, which changes none of
+// these, reuses it: the sum reads every row up to today, the rest of a
+// period change only the rows on the screen.
+class SaldoAteHoje final {
+public:
+    double valor(data::Query &querySaldo, const QString &finTableName, const QDate &hoje);
+    void esquece() { m_chave.reset(); }
+
+private:
+    struct Chave {
+        QString tabela;
+        QDate hoje;
+        qint64 alteracoes = -1; // rows changed by the connection so far
+        QByteArray contador;    // the file's change counter
+        bool operator==(const Chave &) const = default;
+    };
+    static std::optional<Chave> chaveAtual(const QString &finTableName, const QDate &hoje);
+
+    std::optional<Chave> m_chave;
+    double m_valor = 0;
+};
 
 // Reruns the statement over period item \a periodIndex, future-dated rows
 // included, and stands on its first row.

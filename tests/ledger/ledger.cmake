@@ -7,7 +7,7 @@ cofrel_test(test_inclui_valor ${CMAKE_CURRENT_LIST_DIR}/test_inclui_valor.cpp)
 target_link_libraries(test_inclui_valor PRIVATE cofrel_ledger_fixture Qt6::Sql)
 
 cofrel_test(test_main_window ${CMAKE_CURRENT_LIST_DIR}/test_main_window.cpp)
-target_link_libraries(test_main_window PRIVATE cofrel_ledger_fixture)
+target_link_libraries(test_main_window PRIVATE cofrel_ledger_fixture Qt6::Sql)
 target_compile_definitions(test_main_window PRIVATE
   COFREL_ASSETS_DIR="${PROJECT_SOURCE_DIR}/assets"
   COFREL_SHOTS_DIR="${CMAKE_CURRENT_BINARY_DIR}/shots")
@@ -23,3 +23,4 @@ set_tests_properties(test_main_window_640 PROPERTIES ENVIRONMENT
 # A period change at 100,000 transactions.
 cofrel_test(test_main_window_speed ${CMAKE_CURRENT_LIST_DIR}/test_main_window_speed.cpp)
 target_link_libraries(test_main_window_speed PRIVATE cofrel_ledger_fixture)
+set_tests_properties(test_main_window_speed PROPERTIES RUN_SERIAL TRUE)

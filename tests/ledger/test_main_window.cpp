@@ -33,6 +33,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTabBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -78,6 +81,7 @@ private Q_SLOTS:
     void periods();
     void userPicksAnotherPeriod();
     void balanceCountsUpToToday();
+    void balanceFollowsEveryWrite();
     void balanceColour_data();
     void balanceColour();
     void gridFollowsStatementCursor();
@@ -309,6 +313,53 @@ void TestMainWindow::balanceCountsUpToToday()
     m_janela->comboPeriodoChange();
     QCOMPARE(m_janela->editSaldo->text(), QStringLiteral("-4250.25"));
     QCOMPARE(m_janela->labelSaldo->text(), QStringLiteral("Saldo em 11/03/2025:"));
+}
+
+void TestMainWindow::balanceFollowsEveryWrite()
+{
+    LocaleScope scope(QStringLiteral("en_US"));
+    m_fx->insere(Hoje.addDays(-1), QStringLiteral("ontem"), 1, -10.0);
+    mostra();
+    QCOMPARE(m_janela->editSaldo->text(), QStringLiteral("-10.00"));
+    const auto periodo = [&](int item) {
+        m_janela->comboPeriodo->setCurrentIndex(item);
+        m_janela->comboPeriodoChange();
+        return m_janela->editSaldo->text();
+    };
+
+    // Through another table component of the program.
+    {
+        data::Table other(QString(data::AliasCofrel), loginContext().FinTableName);
+        data::TableCloser closer(other);
+        other.open();
+        other.insert();
+        other.fieldByName(QStringLiteral("Data")).setDate(Hoje);
+        other.fieldByName(QStringLiteral("Valor")).setFloat(25.0);
+        other.post();
+    }
+    QCOMPARE(periodo(0), QStringLiteral("15.00"));
+
+    // By another program, on its own connection, editing a row in place.
+    const QString connection = QStringLiteral("outro_programa");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(m_fx->arquivoFin());
+        QVERIFY(db.open());
+        QSqlQuery update(db);
+        QVERIFY2(update.exec(QStringLiteral("UPDATE fin SET Valor = 35 WHERE Valor = 25")),
+                 qPrintable(update.lastError().text()));
+        QCOMPARE(update.numRowsAffected(), 1);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    QCOMPARE(periodo(1), QStringLiteral("25.00"));
+
+    // The next day a future row comes due.
+    m_fx->insere(Hoje.addDays(1), QStringLiteral("amanhã"), 1, -30.0);
+    QCOMPARE(periodo(2), QStringLiteral("25.00"));
+    clock::FixedNow tomorrow(Hoje.addDays(1));
+    QCOMPARE(periodo(3), QStringLiteral("-5.00"));
+    QCOMPARE(m_janela->editSaldo->palette().color(QPalette::Text), QColor(Qt::red));
 }
 
 void TestMainWindow::balanceColour_data()

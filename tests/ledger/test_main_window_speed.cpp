@@ -1,20 +1,27 @@
 // A period change on a large ledger: the balance, the statement and the
 // grid's first screen stay quick at 100,000 transactions and grow no faster
 // than the number of rows; the grid never reads the whole statement.
+//
+// Times are the processor time of the test's own thread (the median of
+// several changes), so a machine busy with other work does not fail it; the
+// wall-clock times are printed beside them.
 #include "main_window_fixture.h"
 
+#include "app/login_context.h"
 #include "controls/data_grid.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
 #include "data/query.h"
 #include "data/table.h"
 #include "ledger/cofrel_main.h"
+#include "ledger/cofrel_main_extrato.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 using namespace cofrel;
@@ -23,6 +30,40 @@ using namespace cofrel::test;
 namespace {
 
 const QDate Hoje(2025, 3, 10);
+
+double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+struct Tempo {
+    double cpu = 0;
+    double wall = 0;
+};
+
+template <typename F>
+Tempo mede(F &&work)
+{
+    QElapsedTimer wall;
+    wall.start();
+    const double start = cpuMs();
+    work();
+    return {cpuMs() - start, double(wall.nsecsElapsed()) / 1e6};
+}
+
+Tempo mediana(std::vector<Tempo> times)
+{
+    const auto middle = [&](auto member) {
+        std::vector<double> values;
+        for (const Tempo &t : times)
+            values.push_back(t.*member);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    return {middle(&Tempo::cpu), middle(&Tempo::wall)};
+}
 
 } // namespace
 
@@ -33,13 +74,15 @@ private Q_SLOTS:
 
 private:
     void acrescenta(LedgerFixture &fx, int count);
-    double medianaTrocaPeriodo(TformCofrelMain &janela, int item);
+    Tempo trocaPeriodo(TformCofrelMain &janela, int item);
+    Tempo piorPeriodo(LedgerFixture &fx);
+    void detalha(LedgerFixture &fx, int item);
     int m_inserted = 0;
 };
 
 void TestMainWindowSpeed::acrescenta(LedgerFixture &fx, int count)
 {
-    // Spread over ten years, some in the future, all in one transaction.
+    // Ten years back and a month ahead, in one transaction.
     data::Table &fin = fx.dados->TableFin;
     data::TableCloser closer(fin);
     fin.open();
@@ -55,47 +98,63 @@ void TestMainWindowSpeed::acrescenta(LedgerFixture &fx, int count)
     transaction.commit();
 }
 
-double TestMainWindowSpeed::medianaTrocaPeriodo(TformCofrelMain &janela, int item)
+Tempo TestMainWindowSpeed::trocaPeriodo(TformCofrelMain &janela, int item)
 {
-    std::vector<double> times;
+    std::vector<Tempo> times;
     for (int run = 0; run < 15; ++run) {
         janela.comboPeriodo->setCurrentIndex(item);
-        QElapsedTimer clock;
-        clock.start();
-        janela.comboPeriodoChange();
-        janela.DBGrid->viewport()->repaint(); // the grid's first screen
-        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+        times.push_back(mede([&] {
+            janela.comboPeriodoChange();
+            janela.DBGrid->viewport()->repaint(); // the grid's first screen
+        }));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return mediana(times);
+}
+
+Tempo TestMainWindowSpeed::piorPeriodo(LedgerFixture &fx)
+{
+    const Tempo month = trocaPeriodo(*fx.janela, 3);
+    const Tempo all = trocaPeriodo(*fx.janela, 8);
+    qInfo("%d rows: 01 mês %.2f ms (wall %.2f), Completo %.2f ms (wall %.2f)", m_inserted, month.cpu, month.wall,
+          all.cpu, all.wall);
+    detalha(fx, 3);
+    return month.cpu > all.cpu ? month : all;
+}
+
+// Where the time of one change goes, for whoever has to make it faster.
+void TestMainWindowSpeed::detalha(LedgerFixture &fx, int item)
+{
+    const Tempo saldo = mede([&] {
+        extrato::calculaSaldo(fx.dados->QuerySaldo, loginContext().FinTableName, Hoje);
+    });
+    const Tempo statement = mede([&] {
+        extrato::abreExtrato(fx.dados->Query, loginContext().FinTableName, item, Hoje);
+    });
+    const Tempo grid = mede([&] { fx.janela->DBGrid->viewport()->repaint(); });
+    qInfo("    balance sum %.2f ms (when it must be recomputed), statement %.2f ms, grid %.2f ms; %d rows read", saldo.cpu, statement.cpu,
+          grid.cpu, fx.dados->Query.fetchedRows());
 }
 
 void TestMainWindowSpeed::periodChangeScales()
 {
     LedgerFixture fx(Hoje);
+    fx.scripted.defaultAnswer = true;
     acrescenta(fx, 10000);
     fx.janela->show();
     QVERIFY(QTest::qWaitForWindowActive(fx.janela));
-    const double small = std::max(medianaTrocaPeriodo(*fx.janela, 8), medianaTrocaPeriodo(*fx.janela, 3));
+    const Tempo small = piorPeriodo(fx);
 
-    fx.janela->hide();
     fx.dados->Query.close();
     acrescenta(fx, 90000);
-    fx.janela->show();
-    QVERIFY(QTest::qWaitForWindowExposed(fx.janela));
-    const double completo = medianaTrocaPeriodo(*fx.janela, 8);
-    const double mes = medianaTrocaPeriodo(*fx.janela, 3);
-    const double large = std::max(completo, mes);
-    qInfo("period change: %.2f ms at 10,000 rows, %.2f ms (Completo) and %.2f ms (01 mês) at 100,000",
-          small, completo, mes);
+    const Tempo large = piorPeriodo(fx);
 
     // The grid read only what it shows, not the whole statement.
-    QVERIFY2(fx.dados->Query.fetchedRows() < 1000, qPrintable(QString::number(fx.dados->Query.fetchedRows())));
     QVERIFY(fx.dados->Query.fetchedRows() > 0);
-    QVERIFY2(large < 10.0, qPrintable(QStringLiteral("%1 ms").arg(large)));
+    QVERIFY2(fx.dados->Query.fetchedRows() < 1000, qPrintable(QString::number(fx.dados->Query.fetchedRows())));
+    QVERIFY2(large.cpu < 10.0, qPrintable(QStringLiteral("%1 ms").arg(large.cpu)));
     // Ten times the rows may cost at most about ten times as much.
-    QVERIFY2(large < 12.0 * small + 1.0, qPrintable(QStringLiteral("%1 ms against %2 ms").arg(large).arg(small)));
-    fx.scripted.defaultAnswer = true;
+    QVERIFY2(large.cpu < 12.0 * small.cpu + 1.0,
+             qPrintable(QStringLiteral("%1 ms against %2 ms").arg(large.cpu).arg(small.cpu)));
 }
 
 QTEST_MAIN(TestMainWindowSpeed)
