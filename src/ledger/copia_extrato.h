@@ -15,6 +15,13 @@ namespace cofrel {
 QString montaRelatorioExtrato(data::Query &statement, const QString &periodCaption,
                               const QString &saldoText);
 
+// The line break ending every line of the report: the platform's own.
+QString quebraDeLinhaRelatorio();
+
+// The report as the HTML that goes with it to the clipboard: a <pre> in
+// "Courier New" (or a monospace font with the same metrics) at 10 points.
+QString relatorioEmHtml(const QString &report);
+
 // Replaces the whole clipboard with the report as plain text and as HTML
 // in a monospace font.
 void copiaRelatorioParaClipboard(const QString &report);

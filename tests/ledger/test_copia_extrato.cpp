@@ -1,0 +1,637 @@
+// "&Copiar": the statement report's exact text, walked with the statement's
+// own cursor; the clipboard's plain text and HTML; the chart's picture from
+// the chart tab; and the copy's speed on a large ledger.
+#include "app/clock.h"
+#include "app/cofrel_uteis.h"
+#include "app/errors.h"
+#include "app/forms.h"
+#include "app/login_context.h"
+#include "app/window_setup.h"
+#include "controls/GradBtn.h"
+#include "controls/cores.h"
+#include "controls/data_grid.h"
+#include "data/cofrel_dados.h"
+#include "data/database.h"
+#include "data/models.h"
+#include "data/query.h"
+#include "data/table.h"
+#include "ledger/cofrel_inclui_valor.h"
+#include "ledger/cofrel_main.h"
+#include "ledger/cofrel_main_abas.h"
+#include "ledger/copia_extrato.h"
+#include "ledger/grafico_pizza.h"
+#include "ledger/painel_grafico.h"
+#include "support/scripted_interaction.h"
+#include "support/test_folder.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSvgRenderer>
+#include <QTabBar>
+#include <QTextDocument>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <memory>
+#include <random>
+
+#include <time.h>
+
+using namespace Qt::StringLiterals;
+using namespace cofrel;
+using cofrel::test::ScriptedInteraction;
+using cofrel::test::TestFolder;
+
+namespace {
+
+const QDate Hoje(2025, 3, 10);
+const QString Fim = u"\n"_s;
+
+struct Linha {
+    QDate data;
+    QString descricao;
+    int categoria;
+    double valor;
+};
+
+// A logged-in user in a fresh folder with a fixed today; on request the
+// main window and the entry dialog too, made in start-up order.
+struct Livro {
+    explicit Livro(bool comJanela = false)
+        : relogio(Hoje)
+    {
+        if (comJanela) {
+            janela = std::make_unique<TformCofrelMain>();
+            forms().CofrelMain = janela.get();
+        }
+        dados = std::make_unique<TDados>();
+        forms().Dados = dados.get();
+        if (comJanela) {
+            dialogo = std::make_unique<TformIncluirValor>();
+            forms().IncluirValor = dialogo.get();
+        }
+        usuario = pasta.addUser(u"Ana"_s, u"segredo"_s);
+        pasta.loginAs(u"Ana"_s, usuario);
+    }
+    ~Livro()
+    {
+        janela.reset();
+        dialogo.reset();
+        dados.reset();
+        forms() = Forms{};
+    }
+
+    void insere(const QList<Linha> &linhas)
+    {
+        data::Table &fin = dados->TableFin;
+        data::TableCloser closer(fin);
+        fin.open();
+        data::Transaction transacao(data::Database::forAlias(fin.alias()));
+        for (const Linha &l : linhas) {
+            fin.insert();
+            fin.fieldByName(u"Data"_s).setDate(l.data);
+            fin.fieldByName(u"Descricao"_s).setString(l.descricao);
+            fin.fieldByName(u"Categoria"_s).setInteger(l.categoria);
+            fin.fieldByName(u"Valor"_s).setFloat(l.valor);
+            fin.post();
+        }
+        transacao.commit();
+    }
+
+    // Sets every row's description in the table's file itself, past the
+    // field's length, as another program could.
+    void gravaDescricaoDireto(const QString &descricao)
+    {
+        const QStringList files = QDir(pasta.dataDir()).entryList({u"f%1.db"_s.arg(usuario)}, QDir::Files);
+        QVERIFY(files.size() == 1);
+        data::Database::closeAll();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
+            db.setDatabaseName(pasta.dataFile(files.first()));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.prepare(u"UPDATE fin SET Descricao = ?"_s));
+            q.addBindValue(descricao);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(u"direto"_s);
+    }
+
+    // The statement as the statement tab runs it.
+    data::Query &abreExtrato(std::optional<int> diasAtras)
+    {
+        data::Query &q = dados->Query;
+        const QString t = u"f%1"_s.arg(usuario);
+        if (diasAtras) {
+            q.setSql(u"select * from "_s + t + u" where Data>=:inicio"_s);
+            q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
+        } else {
+            q.setSql(u"select * from "_s + t);
+        }
+        q.open();
+        q.first();
+        return q;
+    }
+
+    clock::FixedNow relogio;
+    TestFolder pasta;
+    ScriptedInteraction interacao;
+    std::unique_ptr<TformCofrelMain> janela;
+    std::unique_ptr<TDados> dados;
+    std::unique_ptr<TformIncluirValor> dialogo;
+    int usuario = 0;
+};
+
+QString cabecalho()
+{
+    return u"Data:"_s + QString(7, u' ') + u"Descrição:"_s + QString(92, u' ') + u"Valor:"_s;
+}
+
+// A row line built from its parts, with the padding the test names.
+QString linhaDe(const QDate &data, const QString &descricao, int espacos, const QString &valor)
+{
+    return FormatData(data) + u"  "_s + descricao + QString(espacos, u' ') + valor;
+}
+
+QStringList linhas(const QString &report)
+{
+    QStringList list = report.split(Fim);
+    if (!list.isEmpty() && list.last().isEmpty())
+        list.removeLast();
+    return list;
+}
+
+bool xmlBemFormado(const QByteArray &bytes)
+{
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd())
+        reader.readNext();
+    return !reader.hasError();
+}
+
+int indicador(const TformCofrelMain &janela)
+{
+    return janela.DBGrid->indicatorRow();
+}
+
+void clica(QWidget *widget, QPoint onde = {})
+{
+    if (onde.isNull())
+        onde = widget->rect().center();
+    QTest::mouseMove(widget, onde);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, onde);
+}
+
+// A description of up to 100 characters as people write them.
+QString descricaoSorteada(std::mt19937_64 &sorteio, int i)
+{
+    static const QStringList partes = {u"Supermercado"_s, u"Açougue São João"_s, u"Pão de queijo"_s,
+                                       u"Conta de luz"_s, u"Salário"_s, u"Ônibus"_s, u"Farmácia"_s,
+                                       u"Reforma da cozinha, orçamento aprovado pela Inês"_s};
+    if (sorteio() % 50 == 0)
+        return {};
+    QString texto = partes[qsizetype(sorteio() % quint64(partes.size()))];
+    if (sorteio() % 10 == 0) {
+        while (texto.size() < 100)
+            texto += u"; parcela %1"_s.arg(i);
+        texto = texto.left(100);
+    }
+    return texto;
+}
+
+// Milliseconds of this thread's own work: other programs sharing the
+// machine's cores do not count against the copy.
+double msDeCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+} // namespace
+
+class TestCopiaExtrato final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void emptyStatementGivesFourLines();
+    void headerIs120Characters();
+    void rowLines_data();
+    void rowLines();
+    void rowsInStatementOrderFromFirstRow();
+    void titleForEveryPeriod_data();
+    void titleForEveryPeriod();
+    void datesAsEverywhere();
+    void closedStatementFails();
+    void lineBreakAfterEveryLine();
+
+    void clipboardHoldsTextAndHtml();
+    void clipboardReplacedWhole();
+    void htmlEscapesAndKeepsText();
+    void noLengthLimit();
+
+    void copyButtonOnBothTabs();
+    void copyQuickAt100000();
+};
+
+void TestCopiaExtrato::initTestCase()
+{
+    registraFontes();
+    QCOMPARE(quebraDeLinhaRelatorio(), Fim);
+}
+
+void TestCopiaExtrato::emptyStatementGivesFourLines()
+{
+    Livro livro;
+    data::Query &extrato = livro.abreExtrato(31);
+    const QString report = montaRelatorioExtrato(extrato, u"01 mês + futuros"_s, u"0.00"_s);
+    const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
+                             + u"---"_s + Fim + u"Saldo em 10/03/2025: 0.00"_s + Fim;
+    QCOMPARE(report, esperado);
+    QCOMPARE(linhas(report).size(), 4);
+    QVERIFY(extrato.eof());
+}
+
+void TestCopiaExtrato::headerIs120Characters()
+{
+    Livro livro;
+    livro.insere({{Hoje, u"a"_s, 1, -1}});
+    const QStringList l = linhas(montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"-1.00"_s));
+    const QString header = l.at(1);
+    QCOMPARE(header.size(), 120);
+    QCOMPARE(header, cabecalho());
+    QCOMPARE(header.indexOf(u"Descrição:"_s) + 1, 13);
+    QCOMPARE(header.indexOf(u"Valor:"_s) + 1, 115);
+    // The row under it: description at column 13, amount at 115.
+    QCOMPARE(l.at(2).indexOf(u'a', 10) + 1, 13);
+    QCOMPARE(l.at(2).indexOf(u"-1.00"_s) + 1, 115);
+}
+
+void TestCopiaExtrato::rowLines_data()
+{
+    QTest::addColumn<QDate>("data");
+    QTest::addColumn<QString>("descricao");
+    QTest::addColumn<double>("valor");
+    QTest::addColumn<int>("espacos");
+    QTest::addColumn<QString>("valorTexto");
+    QTest::addColumn<int>("largura"); // characters as a person counts them
+
+    QTest::newRow("Supermercado") << QDate(2024, 3, 5) << u"Supermercado"_s << -150.0 << 90 << u"-150.00"_s
+                                  << 121;
+    QTest::newRow("empty description") << Hoje << QString() << -3.5 << 102 << u"-3.50"_s << 119;
+    QTest::newRow("100 characters") << Hoje << QString(100, u'x') << -1.0 << 2 << u"-1.00"_s << 119;
+    // Written by another program past the field's length: no blanks left.
+    QTest::newRow("102 characters") << Hoje << QString(102, u'y') << -1.0 << 0 << u"-1.00"_s << 119;
+    QTest::newRow("longer than the column") << Hoje << QString(110, u'z') << -1.0 << 0 << u"-1.00"_s << 127;
+    QTest::newRow("accented") << Hoje << u"Açougue São João"_s << -42.1 << 86 << u"-42.10"_s << 120;
+    QTest::newRow("combining accents") << Hoje << u"Cafe\u0301 com pa\u0303o"_s << -8.0 << 90 << u"-8.00"_s
+                                       << 119;
+    QTest::newRow("credit without sign") << Hoje.addDays(3) << u"Salário"_s << 2500.0 << 95 << u"2500.00"_s
+                                         << 121;
+    QTest::newRow("markup is text") << Hoje << u"<b>Tom & Jerry</b>"_s << -9.99 << 84 << u"-9.99"_s << 119;
+    QTest::newRow("date value 0") << QDate(1899, 12, 30) << u"Início"_s << -1.0 << 96 << u"-1.00"_s << 119;
+    QTest::newRow("blank inside") << Hoje << u"a  b"_s << -0.01 << 98 << u"-0.01"_s << 119;
+}
+
+void TestCopiaExtrato::rowLines()
+{
+    QFETCH(QDate, data);
+    QFETCH(QString, descricao);
+    QFETCH(double, valor);
+    QFETCH(int, espacos);
+    QFETCH(QString, valorTexto);
+    QFETCH(int, largura);
+
+    Livro livro;
+    livro.insere({{data, descricao.left(100), 1, valor}});
+    if (descricao.size() > 100)
+        livro.gravaDescricaoDireto(descricao);
+    data::Query &extrato = livro.abreExtrato(std::nullopt);
+    QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), descricao);
+    const QStringList l = linhas(montaRelatorioExtrato(extrato, u"Completo"_s, u"1.00"_s));
+    QCOMPARE(l.size(), 5);
+    const QString linha = l.at(2);
+    QCOMPARE(linha, linhaDe(data, descricao, espacos, valorTexto));
+    // Combining accents take no column of their own.
+    const int acentos = int(descricao.size() - descricao.normalized(QString::NormalizationForm_C).size());
+    QCOMPARE(int(linha.size()) - acentos, largura);
+    if (descricao.size() <= 102)
+        QCOMPARE(linha.size() - valorTexto.size() - acentos, 114); // amount from column 115
+}
+
+void TestCopiaExtrato::rowsInStatementOrderFromFirstRow()
+{
+    Livro livro;
+    const QList<Linha> dados = {
+        {Hoje.addDays(-2), u"Padaria"_s, 1, -12.3},
+        {Hoje.addDays(5), u"Aluguel"_s, 4, -1500.0},
+        {Hoje.addDays(-40), u"Antigo"_s, 8, -1.0}, // outside "01 mês"
+        {Hoje.addDays(-31), u"Primeiro dia"_s, 2, -7.0},
+        {Hoje, u"Salário"_s, 6, 5000.0},
+    };
+    livro.insere(dados);
+    data::Query &extrato = livro.abreExtrato(31);
+    data::QueryModel &modelo = *livro.dados->DataSource4;
+    extrato.moveTo(2); // wherever the user left it
+    QCOMPARE(modelo.currentRow(), 2);
+
+    const QString report = montaRelatorioExtrato(extrato, u"01 mês + futuros"_s, u"4980.70"_s);
+    // The rows as the statement yields them (by date), future ones too.
+    const QStringList esperadas = {
+        linhaDe(Hoje.addDays(-31), u"Primeiro dia"_s, 90, u"-7.00"_s),
+        linhaDe(Hoje.addDays(-2), u"Padaria"_s, 95, u"-12.30"_s),
+        linhaDe(Hoje, u"Salário"_s, 95, u"5000.00"_s),
+        linhaDe(Hoje.addDays(5), u"Aluguel"_s, 95, u"-1500.00"_s),
+    };
+    const QStringList l = linhas(report);
+    QCOMPARE(l.mid(2, 4), esperadas);
+    QCOMPARE(l.size(), 4 + esperadas.size());
+    QCOMPARE(l.at(6), u"---"_s);
+    QCOMPARE(l.at(7), u"Saldo em 10/03/2025: 4980.70"_s);
+
+    // The cursor was not put back: the current row is the last one.
+    QVERIFY(extrato.eof());
+    QCOMPARE(modelo.currentRow(), esperadas.size() - 1);
+    QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), u"Aluguel"_s);
+}
+
+void TestCopiaExtrato::titleForEveryPeriod_data()
+{
+    QTest::addColumn<QString>("caption");
+    for (const char16_t *c : {u"05 dias + futuros", u"01 mês + futuros", u"02 anos + futuros", u"Completo"})
+        QTest::newRow(QString::fromUtf16(c).toUtf8().constData()) << QString::fromUtf16(c);
+}
+
+void TestCopiaExtrato::titleForEveryPeriod()
+{
+    QFETCH(QString, caption);
+    Livro livro;
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(std::nullopt), caption, u"0.00"_s);
+    QCOMPARE(linhas(report).at(0), u"Extrato: "_s + caption + u" - Data: "_s + FormatData(Hoje));
+    QVERIFY(report.startsWith(u"Extrato: "_s + caption + u" - Data: 10/03/2025\n"_s));
+}
+
+void TestCopiaExtrato::datesAsEverywhere()
+{
+    Livro livro;
+    QList<Linha> linhasDoLivro;
+    for (QDate d(1899, 12, 30); d.year() < 2100; d = d.addDays(37))
+        linhasDoLivro.append({d, u"d"_s, 1, -1});
+    livro.insere(linhasDoLivro);
+    const QStringList l = linhas(montaRelatorioExtrato(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    QCOMPARE(l.size(), linhasDoLivro.size() + 4);
+    for (qsizetype i = 0; i < linhasDoLivro.size(); ++i)
+        QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
+}
+
+void TestCopiaExtrato::closedStatementFails()
+{
+    Livro livro;
+    livro.dados->Query.close();
+    QVERIFY_THROWS_EXCEPTION(Error, montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, u"0.00"_s));
+}
+
+void TestCopiaExtrato::lineBreakAfterEveryLine()
+{
+    Livro livro;
+    livro.insere({{Hoje, u"um"_s, 1, -1}, {Hoje, u"dois"_s, 2, -2}, {Hoje, u"três"_s, 3, -3}});
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-6.00"_s);
+    QVERIFY(report.endsWith(u"Saldo em 10/03/2025: -6.00\n"_s));
+    QCOMPARE(report.count(u'\n'), 4 + 3);
+    QVERIFY(!report.contains(u'\r'));
+    QVERIFY(!report.contains(u"\n\n"_s));
+}
+
+void TestCopiaExtrato::clipboardHoldsTextAndHtml()
+{
+    Livro livro;
+    livro.insere({{QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
+    copiaRelatorioParaClipboard(report);
+
+    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(contents);
+    QCOMPARE(contents->text(), report);
+    QCOMPARE(QString::fromUtf8(contents->data(u"text/plain"_s)), report);
+    QVERIFY(contents->hasHtml());
+    const QString html = contents->html();
+    QVERIFY(html.contains(u"<pre"_s));
+    QVERIFY(html.contains(u"'Courier New'"_s));
+    QVERIFY(html.contains(u"monospace"_s));
+    QVERIFY(html.contains(u"10pt"_s));
+    QVERIFY(html.contains(u"Supermercado"_s + QString(90, u' ') + u"-150.00"_s));
+}
+
+void TestCopiaExtrato::clipboardReplacedWhole()
+{
+    Livro livro;
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    auto *previous = new QMimeData;
+    previous->setImageData(picture);
+    previous->setData(u"image/svg+xml"_s, "<svg/>");
+    QGuiApplication::clipboard()->setMimeData(previous);
+    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
+
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    copiaRelatorioParaClipboard(report);
+    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(!contents->hasImage());
+    QVERIFY(!contents->hasFormat(u"image/svg+xml"_s));
+    QStringList formats = contents->formats();
+    formats.sort();
+    QCOMPARE(formats, (QStringList{u"text/html"_s, u"text/plain"_s}));
+    QCOMPARE(contents->text(), report);
+}
+
+void TestCopiaExtrato::htmlEscapesAndKeepsText()
+{
+    Livro livro;
+    livro.insere({{Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {Hoje, QString(), 8, -1}});
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-10.99"_s);
+    const QString html = relatorioEmHtml(report);
+    QVERIFY(!html.contains(u"<b>"_s));
+    QVERIFY(html.contains(u"&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;"_s));
+
+    // Read back, the formatted form holds the same text, blanks included.
+    QTextDocument doc;
+    doc.setHtml(html);
+    QString lido = doc.toPlainText() + Fim;
+    QCOMPARE(lido, report);
+}
+
+void TestCopiaExtrato::noLengthLimit()
+{
+    Livro livro;
+    QList<Linha> muitas;
+    for (int i = 0; i < 3000; ++i)
+        muitas.append({Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
+    livro.insere(muitas);
+    const QString report = montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    QVERIFY(report.size() > 64 * 1024 * 5); // past any rich-text box's default limit
+    copiaRelatorioParaClipboard(report);
+    QCOMPARE(QGuiApplication::clipboard()->text(), report);
+    QCOMPARE(linhas(report).size(), 3000 + 4);
+}
+
+// Through the window as a person uses it: "&Copiar" on each tab.
+void TestCopiaExtrato::copyButtonOnBothTabs()
+{
+    Livro livro(true);
+    TformCofrelMain &janela = *livro.janela;
+    const QList<Linha> dados = {
+        {Hoje.addDays(-3), u"Padaria"_s, 1, -20.0},
+        {Hoje.addDays(-2), u"Cinema"_s, 3, -45.0},
+        {Hoje.addDays(-1), u"Salário"_s, 6, 3000.0},
+        {Hoje.addDays(4), u"Aluguel"_s, 4, -900.0},
+    };
+    livro.insere(dados);
+    janela.show();
+    QVERIFY(QTest::qWaitForWindowActive(&janela));
+    QCOMPARE(janela.comboPeriodo->currentText(), u"01 mês + futuros"_s);
+    QCOMPARE(janela.editSaldo->text(), u"2935.00"_s);
+
+    livro.dados->Query.moveTo(1);
+    QTRY_COMPARE(indicador(janela), 1);
+    clica(janela.buttonClipboard);
+    const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
+                             + linhaDe(Hoje.addDays(-3), u"Padaria"_s, 95, u"-20.00"_s) + Fim
+                             + linhaDe(Hoje.addDays(-2), u"Cinema"_s, 96, u"-45.00"_s) + Fim
+                             + linhaDe(Hoje.addDays(-1), u"Salário"_s, 95, u"3000.00"_s) + Fim
+                             + linhaDe(Hoje.addDays(4), u"Aluguel"_s, 95, u"-900.00"_s) + Fim + u"---"_s + Fim
+                             + u"Saldo em 10/03/2025: 2935.00"_s + Fim;
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), esperado);
+    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
+    QTRY_COMPARE(indicador(janela), dados.size() - 1);
+    QCOMPARE(livro.interacao.errors, QStringList());
+
+    // The chart tab: a picture, the statement's cursor left alone.
+    livro.dados->Query.moveTo(0);
+    QTRY_COMPARE(indicador(janela), 0);
+    QTabBar *abas = janela.TabControl->barra();
+    clica(abas, abas->tabRect(1).center());
+    QTRY_VERIFY(janela.panelGrafico->isVisible());
+    GraficoPizza &chart = *janela.panelGrafico->Chart;
+    QCOMPARE(chart.sliceCount(), 2);
+    clica(janela.buttonClipboard);
+    QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
+    QCOMPARE(livro.interacao.errors, QStringList());
+    QCOMPARE(indicador(janela), 0);
+    QCOMPARE(livro.dados->Query.position(), 0);
+
+    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(!contents->hasText());
+    QVERIFY(contents->hasImage());
+    const QByteArray svg = contents->data(u"image/svg+xml"_s);
+    QVERIFY(xmlBemFormado(svg));
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    for (const TColor cor : {clAqua, clFuchsia})
+        QVERIFY2(svg.contains(toQColor(cor).name().toLatin1()), qPrintable(toQColor(cor).name()));
+    QImage desenho(chart.size(), QImage::Format_RGB32);
+    desenho.fill(qRgb(1, 2, 3));
+    {
+        QPainter painter(&desenho);
+        renderer.render(&painter);
+    }
+    // White to the very corners: no bevel, no button face.
+    for (const QPoint p : {QPoint(0, 0), QPoint(desenho.width() - 1, desenho.height() - 1), QPoint(2, 2)})
+        QCOMPARE(desenho.pixel(p) & 0xFFFFFF, 0xFFFFFFu);
+    // On screen the chart keeps its look.
+    QCOMPARE(chart.backgroundColor(), clBtnFace);
+    QCOMPARE(chart.bevelInner(), GraficoPizza::Bevel::Raised);
+    QCOMPARE(chart.bevelOuter(), GraficoPizza::Bevel::Lowered);
+
+    // Back on the statement tab the copy is text again, whole clipboard.
+    clica(abas, abas->tabRect(0).center());
+    QTRY_VERIFY(janela.panelExtrato->isVisible());
+    clica(janela.buttonClipboard);
+    QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasText());
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
+    livro.interacao.defaultAnswer = true;
+}
+
+// The benchmark ledger's size: "Completo" over 100,000 transactions, copied
+// from the statement tab.
+void TestCopiaExtrato::copyQuickAt100000()
+{
+    constexpr int Lancamentos = 100000;
+    Livro livro(true);
+    TformCofrelMain &janela = *livro.janela;
+    std::mt19937_64 sorteio(11);
+    QList<Linha> linhasDoLivro;
+    linhasDoLivro.reserve(Lancamentos);
+    for (int i = 0; i < Lancamentos; ++i) {
+        const QDate data = Hoje.addDays(30 - qint64(sorteio() % (25 * 365 + 30)));
+        const int c = int(sorteio() % 8) + 1;
+        const double valor = double(1 + sorteio() % 250000) / 100.0 * (c == 6 ? 1 : -1);
+        linhasDoLivro.append({data, descricaoSorteada(sorteio, i), c, valor});
+    }
+    livro.insere(linhasDoLivro);
+    janela.show();
+    QVERIFY(QTest::qWaitForWindowActive(&janela));
+    janela.comboPeriodo->setCurrentIndex(8);
+    janela.comboPeriodoChange();
+    QCOMPARE(janela.comboPeriodo->currentText(), u"Completo"_s);
+
+    QElapsedTimer relogio;
+    relogio.start();
+    double antes = msDeCpu();
+    clica(janela.buttonClipboard);
+    const double botao = msDeCpu() - antes;
+    const double botaoParede = double(relogio.nsecsElapsed()) / 1e6;
+
+    const QString report = QGuiApplication::clipboard()->text();
+    const QStringList l = linhas(report);
+    QCOMPARE(l.size(), Lancamentos + 4);
+    QCOMPARE(l.at(0), u"Extrato: Completo - Data: 10/03/2025"_s);
+    QCOMPARE(l.at(Lancamentos + 2), u"---"_s);
+    for (int i = 2; i < Lancamentos + 2; ++i) {
+        // Every row aligned: the amount from column 115.
+        const QString &linha = l.at(i);
+        if (linha.lastIndexOf(u' ') + 1 != 114)
+            QFAIL(qPrintable(u"row %1 not aligned: %2"_s.arg(i).arg(linha)));
+    }
+    QCOMPARE(indicador(janela), Lancamentos - 1);
+    QCOMPARE(livro.interacao.errors, QStringList());
+
+    // The report and the clipboard alone, without the window's own work.
+    livro.dados->Query.first();
+    relogio.restart();
+    antes = msDeCpu();
+    const QString again = montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, janela.editSaldo->text());
+    copiaRelatorioParaClipboard(again);
+    const double copia = msDeCpu() - antes;
+    const double copiaParede = double(relogio.nsecsElapsed()) / 1e6;
+    QCOMPARE(again, report);
+    QCOMPARE(indicador(janela), Lancamentos - 1);
+    // Its HTML, made when asked for.
+    relogio.restart();
+    const QString html = QGuiApplication::clipboard()->mimeData()->html();
+    const double htmlParede = double(relogio.nsecsElapsed()) / 1e6;
+    QVERIFY(html.size() > report.size());
+
+    qInfo("statement copy of %d rows: %.1f ms through the button (%.1f ms elapsed), %.1f ms for report and "
+          "clipboard (%.1f ms elapsed); HTML asked for later: %.1f ms elapsed",
+          Lancamentos, botao, botaoParede, copia, copiaParede, htmlParede);
+    QVERIFY2(botao < 1000.0, qPrintable(u"%1 ms"_s.arg(botao)));
+    QVERIFY2(copia < 500.0, qPrintable(u"%1 ms"_s.arg(copia)));
+    livro.interacao.defaultAnswer = true;
+}
+
+QTEST_MAIN(TestCopiaExtrato)
+#include "test_copia_extrato.moc"
