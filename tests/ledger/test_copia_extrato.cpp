@@ -1,6 +1,6 @@
 // "&Copiar": the statement report's exact text, walked with the statement's
 // own cursor; the clipboard's plain text and HTML; the chart's picture from
-// the chart tab; and the copy's speed on a large ledger.
+// the chart tab.
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -28,7 +28,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -44,9 +43,7 @@
 #include <QtTest>
 
 #include <memory>
-#include <random>
 
-#include <time.h>
 
 using namespace Qt::StringLiterals;
 using namespace cofrel;
@@ -193,32 +190,6 @@ void clica(QWidget *widget, QPoint onde = {})
     QTest::mouseClick(widget, Qt::LeftButton, {}, onde);
 }
 
-// A description of up to 100 characters as people write them.
-QString descricaoSorteada(std::mt19937_64 &sorteio, int i)
-{
-    static const QStringList partes = {u"Supermercado"_s, u"Açougue São João"_s, u"Pão de queijo"_s,
-                                       u"Conta de luz"_s, u"Salário"_s, u"Ônibus"_s, u"Farmácia"_s,
-                                       u"Reforma da cozinha, orçamento aprovado pela Inês"_s};
-    if (sorteio() % 50 == 0)
-        return {};
-    QString texto = partes[qsizetype(sorteio() % quint64(partes.size()))];
-    if (sorteio() % 10 == 0) {
-        while (texto.size() < 100)
-            texto += u"; parcela %1"_s.arg(i);
-        texto = texto.left(100);
-    }
-    return texto;
-}
-
-// Milliseconds of this thread's own work: other programs sharing the
-// machine's cores do not count against the copy.
-double msDeCpu()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
 } // namespace
 
 class TestCopiaExtrato final : public QObject {
@@ -244,7 +215,6 @@ private Q_SLOTS:
     void noLengthLimit();
 
     void copyButtonOnBothTabs();
-    void copyQuickAt100000();
 };
 
 void TestCopiaExtrato::initTestCase()
@@ -565,73 +535,6 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
     livro.interacao.defaultAnswer = true;
 }
 
-// The benchmark ledger's size: "Completo" over 100,000 transactions, copied
-// from the statement tab.
-void TestCopiaExtrato::copyQuickAt100000()
-{
-    constexpr int Lancamentos = 100000;
-    Livro livro(true);
-    TformCofrelMain &janela = *livro.janela;
-    std::mt19937_64 sorteio(11);
-    QList<Linha> linhasDoLivro;
-    linhasDoLivro.reserve(Lancamentos);
-    for (int i = 0; i < Lancamentos; ++i) {
-        const QDate data = Hoje.addDays(30 - qint64(sorteio() % (25 * 365 + 30)));
-        const int c = int(sorteio() % 8) + 1;
-        const double valor = double(1 + sorteio() % 250000) / 100.0 * (c == 6 ? 1 : -1);
-        linhasDoLivro.append({data, descricaoSorteada(sorteio, i), c, valor});
-    }
-    livro.insere(linhasDoLivro);
-    janela.show();
-    QVERIFY(QTest::qWaitForWindowActive(&janela));
-    janela.comboPeriodo->setCurrentIndex(8);
-    janela.comboPeriodoChange();
-    QCOMPARE(janela.comboPeriodo->currentText(), u"Completo"_s);
-
-    QElapsedTimer relogio;
-    relogio.start();
-    double antes = msDeCpu();
-    clica(janela.buttonClipboard);
-    const double botao = msDeCpu() - antes;
-    const double botaoParede = double(relogio.nsecsElapsed()) / 1e6;
-
-    const QString report = QGuiApplication::clipboard()->text();
-    const QStringList l = linhas(report);
-    QCOMPARE(l.size(), Lancamentos + 4);
-    QCOMPARE(l.at(0), u"Extrato: Completo - Data: 10/03/2025"_s);
-    QCOMPARE(l.at(Lancamentos + 2), u"---"_s);
-    for (int i = 2; i < Lancamentos + 2; ++i) {
-        // Every row aligned: the amount from column 115.
-        const QString &linha = l.at(i);
-        if (linha.lastIndexOf(u' ') + 1 != 114)
-            QFAIL(qPrintable(u"row %1 not aligned: %2"_s.arg(i).arg(linha)));
-    }
-    QCOMPARE(indicador(janela), Lancamentos - 1);
-    QCOMPARE(livro.interacao.errors, QStringList());
-
-    // The report and the clipboard alone, without the window's own work.
-    livro.dados->Query.first();
-    relogio.restart();
-    antes = msDeCpu();
-    const QString again = montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, janela.editSaldo->text());
-    copiaRelatorioParaClipboard(again);
-    const double copia = msDeCpu() - antes;
-    const double copiaParede = double(relogio.nsecsElapsed()) / 1e6;
-    QCOMPARE(again, report);
-    QCOMPARE(indicador(janela), Lancamentos - 1);
-    // Its HTML, made when asked for.
-    relogio.restart();
-    const QString html = QGuiApplication::clipboard()->mimeData()->html();
-    const double htmlParede = double(relogio.nsecsElapsed()) / 1e6;
-    QVERIFY(html.size() > report.size());
-
-    qInfo("statement copy of %d rows: %.1f ms through the button (%.1f ms elapsed), %.1f ms for report and "
-          "clipboard (%.1f ms elapsed); HTML asked for later: %.1f ms elapsed",
-          Lancamentos, botao, botaoParede, copia, copiaParede, htmlParede);
-    QVERIFY2(botao < 1000.0, qPrintable(u"%1 ms"_s.arg(botao)));
-    QVERIFY2(copia < 500.0, qPrintable(u"%1 ms"_s.arg(copia)));
-    livro.interacao.defaultAnswer = true;
-}
 
 QTEST_MAIN(TestCopiaExtrato)
 #include "test_copia_extrato.moc"

@@ -1,6 +1,5 @@
 // The chart tab: the nine sums of a refresh and what they show, the look of
-// the tab, the user's pick of a period, failures, and the refresh's speed
-// on a large ledger.
+// the tab, the user's pick of a period and failures.
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -20,7 +19,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,10 +29,8 @@
 #include <array>
 #include <cmath>
 #include <memory>
-#include <random>
 #include <vector>
 
-#include <time.h>
 
 using namespace Qt::StringLiterals;
 using namespace cofrel;
@@ -126,20 +122,6 @@ int conta(const QImage &image, const QRect &area, const QColor &cor)
     return n;
 }
 
-// Milliseconds of this thread's own work: other programs sharing the
-// machine's cores do not count against the refresh.
-double msDeCpu()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-struct Medida {
-    double cpu;
-    double parede;
-};
-
 } // namespace
 
 class TestPainelGrafico final : public QObject {
@@ -165,7 +147,6 @@ private Q_SLOTS:
     void withoutDataModuleFails();
     void rendersTheTab();
 
-    void refreshQuickAt100000();
 };
 
 void TestPainelGrafico::initTestCase()
@@ -581,81 +562,6 @@ void TestPainelGrafico::rendersTheTab()
     QCOMPARE(painel.editDespesas->text(), FormatValor(total));
 }
 
-// The benchmark ledger's shape: 25 years of transactions into next month,
-// mostly debits, a salary credit now and then, amounts in whole cents.
-void TestPainelGrafico::refreshQuickAt100000()
-{
-    constexpr int Lancamentos = 100000;
-    Livro livro;
-    std::mt19937_64 sorteio(7);
-    std::array<double, 8> gastoDoMes{};
-    std::array<double, 8> gastoTotal{};
-    {
-        data::Table &fin = livro.dados->TableFin;
-        data::TableCloser closer(fin);
-        fin.open();
-        data::Transaction transacao(data::Database::forAlias(fin.alias()));
-        for (int i = 0; i < Lancamentos; ++i) {
-            const QDate data = Hoje.addDays(30 - qint64(sorteio() % (25 * 365 + 30)));
-            const int c = int(sorteio() % 8) + 1;
-            const bool credito = c == 6 ? sorteio() % 20 != 0 : sorteio() % 30 == 0;
-            const double valor = double(1 + sorteio() % 250000) / 100.0 * (credito ? 1 : -1);
-            fin.insert();
-            fin.fieldByName(u"Data"_s).setDate(data);
-            fin.fieldByName(u"Descricao"_s).setString(u"Lançamento %1"_s.arg(i));
-            fin.fieldByName(u"Categoria"_s).setInteger(c);
-            fin.fieldByName(u"Valor"_s).setFloat(valor);
-            fin.post();
-            if (valor < 0 && data <= Hoje) {
-                gastoTotal[size_t(c - 1)] -= valor;
-                if (data >= Hoje.addDays(-31))
-                    gastoDoMes[size_t(c - 1)] -= valor;
-            }
-        }
-        transacao.commit();
-    }
-
-    PainelGrafico painel;
-    QLineEdit saldo;
-    painel.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&painel));
-
-    const auto mede = [&](int item) {
-        painel.comboPeriodoGrafico->setCurrentIndex(item);
-        std::vector<double> cpu;
-        std::vector<double> parede;
-        for (int run = 0; run < 15; ++run) {
-            QElapsedTimer relogio;
-            relogio.start();
-            const double antes = msDeCpu();
-            painel.atualiza(saldo);
-            painel.repaint();
-            cpu.push_back(msDeCpu() - antes);
-            parede.push_back(double(relogio.nsecsElapsed()) / 1e6);
-        }
-        std::sort(cpu.begin(), cpu.end());
-        std::sort(parede.begin(), parede.end());
-        return Medida{cpu[cpu.size() / 2], parede[parede.size() / 2]};
-    };
-    const auto confere = [&](const std::array<double, 8> &esperado) {
-        QCOMPARE(painel.Chart->sliceCount(), 8);
-        double total = 0;
-        for (int c = 0; c < 8; ++c) {
-            QCOMPARE(painel.Chart->sliceValue(c), ArredondaCentavos(esperado[size_t(c)]));
-            total += esperado[size_t(c)];
-        }
-        QCOMPARE(painel.editDespesas->text(), FormatValor(total));
-    };
-
-    const Medida mes = mede(3);
-    confere(gastoDoMes);
-    const Medida completo = mede(ItemCompleto);
-    confere(gastoTotal);
-    qInfo("chart refresh at %d transactions: 01 mês %.2f ms (%.2f ms elapsed), Completo %.2f ms (%.2f ms elapsed)",
-          Lancamentos, mes.cpu, mes.parede, completo.cpu, completo.parede);
-    QVERIFY2(mes.cpu < 20.0, qPrintable(u"%1 ms"_s.arg(mes.cpu)));
-    QVERIFY2(completo.cpu < 20.0, qPrintable(u"%1 ms"_s.arg(completo.cpu)));
-}
 
 QTEST_MAIN(TestPainelGrafico)
 #include "test_painel_grafico.moc"
