@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace cofrel {
 
@@ -22,6 +26,23 @@ QString extensao(const QString &nome)
 QString falhaGravacao(const QFile &arquivo)
 {
     return QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo.fileName(), arquivo.errorString());
+}
+
+// Makes the folder's entries (new or removed files) durable.
+void sincronizaPasta(const QString &pasta)
+{
+    const int fd = ::open(QFile::encodeName(pasta).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+QString nomeDaMarca(MarcaDeTrabalho::Tipo tipo, int numero)
+{
+    const QString prefixo = tipo == MarcaDeTrabalho::Tipo::Inclusao ? QStringLiteral(".incluindo-")
+                                                                      : QStringLiteral(".excluindo-");
+    return prefixo + QString::number(numero);
 }
 
 } // namespace
@@ -57,7 +78,8 @@ void copiaArquivo(const QString &origem, const QString &destino)
                 throw Error(falhaGravacao(saida));
             copiados += bloco.size();
         }
-        if (!saida.flush())
+        // On the disk before the registry row that points to it commits.
+        if (!saida.flush() || ::fsync(saida.handle()) != 0)
             throw Error(falhaGravacao(saida));
         saida.close();
         if (saida.error() != QFileDevice::NoError)
@@ -82,6 +104,43 @@ void apagaArquivosDaMascara(const QString &pasta, const QString &mascara) noexce
     }
 }
 
+MarcaDeTrabalho::MarcaDeTrabalho(const QString &pasta, Tipo tipo, int numero)
+    : m_caminho(QDir(pasta).filePath(nomeDaMarca(tipo, numero)))
+{
+    QFile marca(m_caminho);
+    if (!marca.open(QIODevice::WriteOnly | QIODevice::Truncate, SoDoDono) || !marca.flush()
+        || ::fsync(marca.handle()) != 0)
+        throw Error(QStringLiteral("Não foi possível gravar na pasta de dados %1: %2")
+                        .arg(QDir::toNativeSeparators(pasta), marca.errorString()));
+    marca.close();
+    sincronizaPasta(pasta);
+}
+
+MarcaDeTrabalho::~MarcaDeTrabalho()
+{
+    QFile::remove(m_caminho);
+}
+
+void concluiTrabalhosInterrompidos(const QString &pasta, const std::function<bool(int numero)> &registrado)
+{
+    static const QRegularExpression marca(QStringLiteral("^\\.(incluindo|excluindo)-([1-9][0-9]{0,8})$"));
+    const QDir dir(pasta);
+    const QStringList notas =
+        dir.entryList({QStringLiteral(".incluindo-*"), QStringLiteral(".excluindo-*")}, QDir::Files | QDir::Hidden);
+    for (const QString &nota : notas) {
+        const QRegularExpressionMatch partes = marca.match(nota);
+        if (!partes.hasMatch())
+            continue;
+        const int numero = partes.captured(2).toInt();
+        if (!registrado(numero)) {
+            apagaArquivosDaMascara(pasta, QStringLiteral("F%1.*").arg(numero));
+            apagaArquivosDaMascara(pasta, QStringLiteral("D%1.*").arg(numero));
+            sincronizaPasta(pasta);
+        }
+        QFile::remove(dir.filePath(nota));
+    }
+}
+
 TabelasDoUsuario::TabelasDoUsuario(QString pasta, int numero)
     : m_pasta(std::move(pasta)), m_numero(numero)
 {
@@ -97,8 +156,13 @@ TabelasDoUsuario::~TabelasDoUsuario()
 
 void TabelasDoUsuario::copiaModelos()
 {
+    // Noted first: copies a crash leaves without their registry row are
+    // removed at the next start.
+    if (!m_marca)
+        m_marca.emplace(m_pasta, MarcaDeTrabalho::Tipo::Inclusao, m_numero);
     copiaMascara(QStringLiteral("fin.*"), QStringLiteral("f"));
     copiaMascara(QStringLiteral("dfin.*"), QStringLiteral("d"));
+    sincronizaPasta(m_pasta);
 }
 
 void TabelasDoUsuario::copiaMascara(const QString &mascara, const QString &prefixo)

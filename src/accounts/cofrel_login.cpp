@@ -133,6 +133,10 @@ bool TformCofrelLogin::preencheLista()
     Table &usuarios = tabelaUsuarios();
     TableCloser fecha(usuarios);
     usuarios.open();
+    // A creation or deletion a crash cut short is finished first, so no
+    // user is listed without files and no files outlive their user.
+    cofrel::concluiTrabalhosInterrompidos(cofrel::loginContext().dataDir(),
+                                          [&](int numero) { return usuarios.gotoPrimaryKey(numero); });
     usuarios.first();
     while (!usuarios.eof()) {
         comboUsuario->addItem(usuarios.fieldByName(u"User"_s).asString());
@@ -220,9 +224,12 @@ void TformCofrelLogin::buttonExcluirClick()
             cofrel::loginContext().UserName = comboUsuario->currentText();
             if (const std::optional<int> numero =
                     confereSenha(usuarios, cofrel::loginContext().UserName, editSenha->text())) {
-                // The row goes first: the user is gone whatever becomes of the files.
-                usuarios.deleteRow();
+                // The row goes first: the user is gone whatever becomes of the
+                // files. The note lets the next start remove files a crash
+                // left behind.
                 const QString pasta = cofrel::loginContext().dataDir();
+                const cofrel::MarcaDeTrabalho marca(pasta, cofrel::MarcaDeTrabalho::Tipo::Exclusao, *numero);
+                usuarios.deleteRow();
                 cofrel::apagaArquivosDaMascara(pasta, u"F%1.*"_s.arg(*numero));
                 cofrel::apagaArquivosDaMascara(pasta, u"D%1.*"_s.arg(*numero));
                 apagado = true;

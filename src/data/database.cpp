@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <map>
@@ -71,6 +72,28 @@ namespace {
 // SQLite allows ten attached files; idle ones beyond this many are let go.
 constexpr int MaxAttached = 10;
 constexpr int MaxIdle = 6;
+
+// A main database file that exists, owner-only when made here; empty when
+// the folder cannot hold one.
+QString mainFileIn(const QString &folder, const QString &name)
+{
+    const QString path = QDir(folder).filePath(name);
+    if (QFileInfo(path).isFile())
+        return path;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
+        return {};
+    return path;
+}
+
+QString temporaryMainFile()
+{
+    QTemporaryFile file(QDir(QDir::tempPath()).filePath(u"cofrel-principal-XXXXXX.db"_s));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return {};
+    return file.fileName();
+}
 
 bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
 {
@@ -141,20 +164,64 @@ Database::Database(QString folder)
 {
     static int counter = 0;
     m_connectionName = u"cofrel-%1"_s.arg(++counter);
+
+    // The main database must be a real file: only then does SQLite commit a
+    // transaction over several attached files through a super-journal, all
+    // files or none (a booking and its plan advance). It is never written.
+    // A folder that cannot hold it (read-only) gets one in the temporary
+    // folder, which keeps that promise against a crash of the program;
+    // memory is the last resort, atomic per file only.
+    QString failure;
+    const QString inFolder = mainFileIn(m_folder, QString(MainFileName));
+    if (!inFolder.isEmpty() && (failure = openConnection(inFolder)).isEmpty()) {
+        m_mainFile = inFolder;
+    } else {
+        const QString temporary = temporaryMainFile();
+        if (!temporary.isEmpty() && (failure = openConnection(temporary)).isEmpty()) {
+            m_mainFile = temporary;
+            m_mainFileIsTemporary = true;
+        } else {
+            if (!temporary.isEmpty())
+                QFile::remove(temporary);
+            failure = openConnection({});
+        }
+    }
+    if (!failure.isEmpty())
+        throw Error(u"Não foi possível iniciar o mecanismo de tabelas: %1"_s.arg(failure));
+    exec(u"PRAGMA temp_store = MEMORY"_s);
+    if (!m_mainFile.isEmpty()) {
+        // Never WAL: a super-journal is only written in rollback mode. A
+        // read-only main file simply keeps its settings.
+        QSqlQuery q = newQuery();
+        q.exec(u"PRAGMA main.journal_mode = DELETE"_s);
+        q.exec(u"PRAGMA main.synchronous = FULL"_s);
+    }
+}
+
+// Opens the connection over \a mainFile (memory when empty) and checks that
+// the file reads as a database; the reason when it does not.
+QString Database::openConnection(const QString &mainFile)
+{
+    QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
-        db.setDatabaseName(u":memory:"_s);
+        db.setDatabaseName(mainFile.isEmpty() ? u":memory:"_s : mainFile);
         // A file locked by another program is waited for briefly, then the
         // operation fails with a message naming it.
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s);
         if (!db.open()) {
-            const QString text = engineText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connectionName);
-            throw Error(u"Não foi possível iniciar o mecanismo de tabelas: %1"_s.arg(text));
+            failure = engineText(db.lastError());
+        } else {
+            QSqlQuery q(db);
+            if (!q.exec(u"SELECT count(*) FROM main.sqlite_master"_s) || !q.next())
+                failure = engineText(q.lastError());
         }
+        if (failure.isEmpty())
+            return {};
+        db.close();
     }
-    exec(u"PRAGMA temp_store = MEMORY"_s);
+    QSqlDatabase::removeDatabase(m_connectionName);
+    return failure.isEmpty() ? u"?"_s : failure;
 }
 
 Database::~Database()
@@ -176,6 +243,8 @@ Database::~Database()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connectionName);
+    if (m_mainFileIsTemporary)
+        QFile::remove(m_mainFile);
 }
 
 QSqlDatabase Database::connection() const
@@ -415,6 +484,8 @@ void Database::removeClient(const void *key)
 
 void Database::settleReaders(const QString &schema)
 {
+    if (inTransaction() && !m_writtenInTransaction.contains(schema))
+        m_writtenInTransaction << schema;
     const auto clients = m_clients;
     for (const Client &c : clients) {
         if (c.settle && c.schemas && c.schemas().contains(schema))
@@ -426,9 +497,22 @@ void Database::settleReaders(const QString &schema)
 
 void Database::begin()
 {
-    if (m_transactionDepth == 0)
+    if (m_transactionDepth == 0) {
         exec(u"BEGIN IMMEDIATE"_s);
+        m_writtenInTransaction.clear();
+    }
     ++m_transactionDepth;
+}
+
+// The files a transaction wrote, as their callers named them ("f1.db e d1.db").
+QString Database::filesWrittenInTransaction() const
+{
+    QStringList names;
+    for (const QString &schema : m_writtenInTransaction) {
+        const auto it = m_attached.constFind(schema);
+        names << (it != m_attached.constEnd() ? it->attachment.fileName : schema);
+    }
+    return names.join(u" e "_s);
 }
 
 void Database::commit()
@@ -439,10 +523,11 @@ void Database::commit()
         QSqlQuery q = newQuery();
         if (!q.exec(u"COMMIT"_s)) {
             const QSqlError error = q.lastError();
+            const QString files = filesWrittenInTransaction();
             q.exec(u"ROLLBACK"_s);
             m_transactionDepth = 0;
             evictIdle(MaxIdle, MaxAttached);
-            raiseEngineError(u"gravar"_s, {}, engineText(error), nativeCode(error));
+            raiseEngineError(u"gravar"_s, files, engineText(error), nativeCode(error));
         }
     }
     if (--m_transactionDepth == 0)

@@ -44,6 +44,14 @@ public:
     Database &operator=(const Database &) = delete;
 
     QString folder() const { return m_folder; }
+    // The connection's main database: the hidden file ".cofrel-principal.db"
+    // of the data folder, or, when the folder cannot hold it (read-only), a
+    // private file in the system's temporary folder; empty when even that
+    // failed and the main database is in memory. A transaction that writes
+    // to several table files commits in all of them or in none only while
+    // this is a real file.
+    QString mainFile() const { return m_mainFile; }
+    static constexpr QLatin1String MainFileName{".cofrel-principal.db"};
 
     // The path of file \a fileName in the folder, found without regard to
     // letter case ("f7.db" finds "f7.DB"); throws naming the file when
@@ -83,6 +91,8 @@ public:
     };
     void addClient(const void *key, Client client);
     void removeClient(const void *key);
+    // Also notes, inside a transaction, that \a schema is about to be
+    // written, so a failed commit names the files it concerned.
     void settleReaders(const QString &schema);
 
     // Runs \a sql (no result rows); throws with the engine's message and
@@ -103,6 +113,8 @@ private:
         quint64 inode = 0;
         quint64 lastUse = 0;
     };
+    QString openConnection(const QString &mainFile);
+    QString filesWrittenInTransaction() const;
     bool detachNow(const QString &key);
     bool stillValid(const Entry &entry);
     void evictIdle(int keepIdle, int maxTotal);
@@ -110,6 +122,9 @@ private:
 
     QString m_folder;
     QString m_connectionName;
+    QString m_mainFile;
+    bool m_mainFileIsTemporary = false;
+    QStringList m_writtenInTransaction; // schemas written since BEGIN, for messages
     QHash<QString, Entry> m_attached; // by lower-case base name
     QSet<QString> m_migrated; // paths whose indexes were checked this run
     QHash<const void *, Client> m_clients;

@@ -1,0 +1,508 @@
+// Crashes: the writer (tools/crashwriter) runs the program's own write
+// operations and is killed with SIGKILL; after every kill the files must be
+// sound, every operation that had returned must be there, the one cut short
+// must be there whole or not at all, and the program must start and log in.
+#include "apoio_confiabilidade.h"
+#include "crashwriter_protocolo.h"
+
+#include "accounts/cofrel_inclui_usuario.h"
+#include "accounts/cofrel_login.h"
+#include "app/clock.h"
+#include "app/forms.h"
+#include "app/login_context.h"
+#include "app/modal_result.h"
+#include "data/cofrel_dados.h"
+#include "data/database.h"
+#include "ledger/cofrel_main_extrato.h"
+#include "support/scripted_interaction.h"
+#include "support/test_folder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <optional>
+#include <random>
+
+#include <csignal>
+#include <sys/types.h>
+
+using namespace cofrel;
+using namespace cofrel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What one run of the writer said.
+struct Relato {
+    bool pronto = false;
+    QList<std::pair<QJsonObject, QJsonObject>> feitas; // announced and returned
+    std::optional<QJsonObject> pendente;              // announced, cut short
+    QString erro;
+    int passos = -1;
+};
+
+Relato interpreta(const QByteArray &saida)
+{
+    Relato r;
+    const QList<QByteArray> linhas = saida.split('\n');
+    // The last piece has no newline: empty, since every line is written whole.
+    for (qsizetype i = 0; i + 1 < linhas.size(); ++i) {
+        const QByteArray &linha = linhas[i];
+        const QJsonObject objeto = QJsonDocument::fromJson(linha.mid(2)).object();
+        const QLatin1String texto(linha);
+        if (texto == crashwriter::Pronto) {
+            r.pronto = true;
+        } else if (texto.startsWith(crashwriter::Passos)) {
+            r.passos = linha.mid(crashwriter::Passos.size()).toInt();
+        } else if (linha.startsWith("B ")) {
+            if (r.pendente)
+                r.erro = u"duas operações começaram sem a primeira terminar"_s;
+            r.pendente = objeto;
+        } else if (linha.startsWith("A ")) {
+            if (!r.pendente)
+                r.erro = u"uma operação terminou sem ter começado"_s;
+            else
+                r.feitas.append({*r.pendente, objeto});
+            r.pendente.reset();
+        } else if (linha.startsWith("E ")) {
+            r.erro = objeto.value(u"erro"_s).toString();
+        }
+    }
+    return r;
+}
+
+Lancamento lancamentoDe(const QJsonObject &b)
+{
+    return {b.value(u"data"_s).toString(), b.value(u"desc"_s).toString(), b.value(u"cat"_s).toInt(),
+            qint64(b.value(u"centavos"_s).toInteger())};
+}
+
+// The id the engine gave a new row: from the acknowledgement, or, for an
+// operation cut short, the one row of \a real that the model lacks and that
+// holds the same values.
+template <typename Linha>
+std::optional<qint64> idNovo(const QJsonObject &a, const QMap<qint64, Linha> &modelo,
+                             const QMap<qint64, Linha> &real, const Linha &linha)
+{
+    if (a.contains(u"id"_s) && a.value(u"id"_s).toInteger() > 0)
+        return a.value(u"id"_s).toInteger();
+    for (auto it = real.cbegin(); it != real.cend(); ++it) {
+        if (!modelo.contains(it.key()) && it.value() == linha)
+            return it.key();
+    }
+    return std::nullopt;
+}
+
+// Applies one operation to \a e. \a a is its acknowledgement (empty for the
+// operation cut short, whose new rows are then looked for in \a real).
+// False when the operation's new rows are not there to be found.
+bool aplica(Estado &e, const QJsonObject &b, const QJsonObject &a, const Estado &real)
+{
+    const QString op = b.value(u"op"_s).toString();
+    if (op == u"usuario"_s) {
+        int numero = a.value(u"numero"_s).toInt();
+        if (numero == 0) {
+            for (auto it = real.cbegin(); it != real.cend(); ++it) {
+                if (!e.contains(it.key()) && it->nome == b.value(u"nome"_s).toString())
+                    numero = it.key();
+            }
+        }
+        if (numero == 0)
+            return false;
+        e.insert(numero, {b.value(u"nome"_s).toString(), b.value(u"senha"_s).toString().toLatin1(), {}, {}});
+        return true;
+    }
+    if (op == u"apaga_usuario"_s) {
+        e.remove(b.value(u"numero"_s).toInt());
+        return true;
+    }
+    const int u = b.value(u"u"_s).toInt();
+    if (!e.contains(u))
+        return false;
+    UsuarioGravado &usuario = e[u];
+    const UsuarioGravado vazio;
+    const UsuarioGravado &doReal = real.contains(u) ? real[u] : vazio;
+    if (op == u"lancamento"_s) {
+        const Lancamento l = lancamentoDe(b);
+        const auto id = idNovo(a, usuario.lancamentos, doReal.lancamentos, l);
+        if (!id)
+            return false;
+        usuario.lancamentos.insert(*id, l);
+    } else if (op == u"altera"_s) {
+        usuario.lancamentos.insert(b.value(u"id"_s).toInteger(), lancamentoDe(b));
+    } else if (op == u"apaga"_s) {
+        usuario.lancamentos.remove(b.value(u"id"_s).toInteger());
+    } else if (op == u"plano"_s) {
+        const Lancamento l = lancamentoDe(b);
+        const Planejado p{b.value(u"dia"_s).toInt(), l.data, l.descricao, l.categoria, l.centavos};
+        const auto id = idNovo(a, usuario.plano, doReal.plano, p);
+        if (!id)
+            return false;
+        usuario.plano.insert(*id, p);
+    } else if (op == u"vencido"_s) {
+        const qint64 plano = b.value(u"plano"_s).toInteger();
+        if (!usuario.plano.contains(plano))
+            return false;
+        usuario.plano[plano].data = b.value(u"nova_data"_s).toString();
+        if (b.value(u"ok"_s).toBool()) {
+            const Lancamento l = lancamentoDe(b);
+            const auto id = idNovo(a, usuario.lancamentos, doReal.lancamentos, l);
+            if (!id)
+                return false;
+            usuario.lancamentos.insert(*id, l);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+QString executavelDoEscritor()
+{
+    return QStringLiteral(COFREL_CRASHWRITER);
+}
+
+QProcessEnvironment ambienteDoEscritor()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    return env;
+}
+
+int indiceCompleto()
+{
+    for (int i = 0; i < extrato::nomesPeriodos().size(); ++i) {
+        if (!extrato::diasDoPeriodo(i))
+            return i;
+    }
+    return 0;
+}
+
+// The program as it starts: the login window lists the users (finishing
+// any work a crash cut short), and each user logs in with their password
+// and sees their statement. An empty registry opens the new-user window,
+// which is cancelled.
+void programaEntraComCadaUsuario(const Estado &real)
+{
+    ScriptedInteraction interacao;
+    Forms &f = forms();
+    f.Dados = new TDados();
+    f.CofrelInclui = new TformCofrelInclui();
+    f.CofrelLogin = new TformCofrelLogin();
+    TformCofrelLogin &login = *f.CofrelLogin;
+    const auto desfaz = qScopeGuard([&f] {
+        delete f.CofrelLogin;
+        delete f.CofrelInclui;
+        delete f.Dados;
+        f = Forms{};
+        data::Database::closeAll();
+    });
+    QTimer cancelaPrimeiraVez;
+    QObject::connect(&cancelaPrimeiraVez, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    cancelaPrimeiraVez.start(10);
+
+    login.show();
+    QCOMPARE(login.comboUsuario->count(), int(real.size()));
+    for (auto it = real.cbegin(); it != real.cend(); ++it) {
+        if (!login.isVisible())
+            login.show();
+        const int indice = login.comboUsuario->findText(it->nome, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        QVERIFY2(indice >= 0, qPrintable(it->nome));
+        login.comboUsuario->setCurrentIndex(indice);
+        login.editSenha->setText(QString::fromLatin1(it->senha));
+        login.setResult(0);
+        login.buttonIniciarClick();
+        QCOMPARE(login.result(), mrOk);
+        QCOMPARE(loginContext().UserNumber, it.key());
+
+        data::Query &consulta = f.Dados->Query;
+        extrato::abreExtrato(consulta, loginContext().FinTableName, indiceCompleto(), clock::today());
+        int linhas = 0;
+        for (; !consulta.eof(); consulta.next())
+            ++linhas;
+        consulta.close();
+        QCOMPARE(linhas, int(it->lancamentos.size()));
+    }
+    login.hide();
+    QVERIFY2(interacao.errors.isEmpty(), qPrintable(interacao.errors.join(u" | "_s)));
+}
+
+// Every table file passes the engine's check; no user is half there: each
+// registered user has both files, no files outlive their user, and no note
+// of unfinished work is left once the program has started.
+void arquivosEUsuariosInteiros(const QString &dados, const Estado &real)
+{
+    const QDir dir(dados);
+    static const QRegularExpression deUsuario(u"^([fd])([0-9]+)\\.db$"_s, QRegularExpression::CaseInsensitiveOption);
+    QSet<int> comArquivo;
+    for (const QString &nome : dir.entryList(QDir::Files | QDir::Hidden)) {
+        QVERIFY2(!nome.startsWith(u".incluindo-"_s) && !nome.startsWith(u".excluindo-"_s), qPrintable(nome));
+        if (nome.endsWith(u"-journal"_s) || nome.contains(u"-mj"_s))
+            continue;
+        QCOMPARE(integridade(dir.filePath(nome)), u"ok"_s);
+        const QRegularExpressionMatch m = deUsuario.match(nome);
+        if (m.hasMatch()) {
+            QVERIFY2(real.contains(m.captured(2).toInt()), qPrintable(u"arquivo sem usuário: "_s + nome));
+            comArquivo.insert(m.captured(2).toInt());
+        }
+    }
+    for (auto it = real.cbegin(); it != real.cend(); ++it)
+        QVERIFY2(comArquivo.contains(it.key()), qPrintable(u"usuário sem arquivos: %1"_s.arg(it.key())));
+}
+
+// Waits for a line saying the writer is ready, then for \a espera ms more
+// while it writes; the output so far.
+bool esperaPronto(QProcess &escritor, QByteArray &saida)
+{
+    QDeadlineTimer prazo(60'000);
+    while (!saida.contains("PRONTO\n")) {
+        if (prazo.hasExpired() || escritor.state() == QProcess::NotRunning)
+            return false;
+        escritor.waitForReadyRead(int(qMax<qint64>(1, prazo.remainingTime())));
+        saida += escritor.readAllStandardOutput();
+    }
+    return true;
+}
+
+void deixaEscrever(QProcess &escritor, QByteArray &saida, int espera)
+{
+    QDeadlineTimer prazo(espera);
+    while (!prazo.hasExpired() && escritor.state() == QProcess::Running) {
+        escritor.waitForReadyRead(int(qMax<qint64>(1, prazo.remainingTime())));
+        saida += escritor.readAllStandardOutput();
+    }
+}
+
+void mata(QProcess &escritor)
+{
+    if (escritor.state() == QProcess::Running)
+        ::kill(pid_t(escritor.processId()), SIGKILL);
+    escritor.waitForFinished(30'000);
+}
+
+} // namespace
+
+class TestQuedas final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void semQuedaTudoFica();
+    void quedasAoAcaso();
+    void quedaEmCadaPassoDaReserva_data();
+    void quedaEmCadaPassoDaReserva();
+
+private:
+    // Checks the folder after the writer ended, against \a modelo, which
+    // becomes what the folder holds.
+    void confere(const QString &dados, Estado &modelo, const Relato &relato);
+    void preparaReserva(TestFolder &pasta);
+
+    QMap<QString, int> m_interrompidas;
+};
+
+void TestQuedas::confere(const QString &dados, Estado &modelo, const Relato &relato)
+{
+    QVERIFY2(relato.erro.isEmpty(), qPrintable(relato.erro));
+    Estado esperado = modelo;
+    for (const auto &[b, a] : relato.feitas)
+        QVERIFY2(aplica(esperado, b, a, {}), qPrintable(QString::fromUtf8(QJsonDocument(b).toJson())));
+
+    Estado real;
+    try {
+        real = leEstado(dados);
+    } catch (const std::exception &e) {
+        QFAIL(e.what());
+    }
+    if (real != esperado) {
+        QVERIFY2(relato.pendente, qPrintable(u"perdido ou a mais, sem operação em curso:\n"_s + diferenca(esperado, real)));
+        Estado depois = esperado;
+        const bool achou = aplica(depois, *relato.pendente, {}, real);
+        QVERIFY2(achou && real == depois,
+                 qPrintable(u"a operação interrompida ficou pela metade: "_s
+                            + QString::fromUtf8(QJsonDocument(*relato.pendente).toJson(QJsonDocument::Compact))
+                            + u"\n"_s + diferenca(depois, real)));
+    }
+    if (relato.pendente)
+        ++m_interrompidas[relato.pendente->value(u"op"_s).toString()];
+
+    programaEntraComCadaUsuario(real);
+    if (QTest::currentTestFailed())
+        return;
+    arquivosEUsuariosInteiros(dados, real);
+    modelo = real;
+}
+
+// Without a kill: every operation the writer reports is in the files.
+void TestQuedas::semQuedaTudoFica()
+{
+    TestFolder pasta;
+    data::Database::closeAll();
+    QProcess escritor;
+    escritor.setProcessEnvironment(ambienteDoEscritor());
+    escritor.start(executavelDoEscritor(), {u"aleatorio"_s, pasta.appDir(), u"7"_s, u"80"_s});
+    QVERIFY(escritor.waitForFinished(180'000));
+    QCOMPARE(escritor.exitStatus(), QProcess::NormalExit);
+    const Relato relato = interpreta(escritor.readAllStandardOutput());
+    QVERIFY2(escritor.exitCode() == 0, qPrintable(relato.erro + QString::fromLocal8Bit(escritor.readAllStandardError())));
+    QCOMPARE(relato.feitas.size(), 80);
+    QVERIFY(!relato.pendente);
+    Estado modelo;
+    confere(pasta.dataDir(), modelo, relato);
+    QVERIFY(!modelo.isEmpty());
+}
+
+// The writer is killed at random moments, over and over, on one folder.
+void TestQuedas::quedasAoAcaso()
+{
+    const int quedas = qEnvironmentVariableIsSet("COFREL_QUEDAS") ? qEnvironmentVariableIntValue("COFREL_QUEDAS") : 200;
+    const quint64 semente = qEnvironmentVariableIsSet("COFREL_QUEDAS_SEMENTE")
+                                ? qEnvironmentVariable("COFREL_QUEDAS_SEMENTE").toULongLong()
+                                : QRandomGenerator::global()->generate64();
+    qInfo("semente %llu (COFREL_QUEDAS_SEMENTE repete esta sequência)", static_cast<unsigned long long>(semente));
+    std::mt19937_64 sorte(semente);
+
+    TestFolder pasta;
+    data::Database::closeAll();
+    Estado modelo;
+    m_interrompidas.clear();
+    int sobrevividas = 0;
+    qsizetype confirmadas = 0;
+    for (int i = 0; i < quedas; ++i) {
+        QProcess escritor;
+        escritor.setProcessEnvironment(ambienteDoEscritor());
+        escritor.start(executavelDoEscritor(), {u"aleatorio"_s, pasta.appDir(), QString::number(sorte())});
+        QByteArray saida;
+        QVERIFY2(esperaPronto(escritor, saida), escritor.readAllStandardError().constData());
+        deixaEscrever(escritor, saida, int(sorte() % 300));
+        mata(escritor);
+        saida += escritor.readAllStandardOutput();
+        const Relato relato = interpreta(saida);
+        QVERIFY2(escritor.exitStatus() == QProcess::CrashExit,
+                 qPrintable(u"o escritor parou sozinho: "_s + relato.erro
+                            + QString::fromLocal8Bit(escritor.readAllStandardError())));
+        confere(pasta.dataDir(), modelo, relato);
+        if (QTest::currentTestFailed()) {
+            qWarning("queda %d de %d", i + 1, quedas);
+            return;
+        }
+        ++sobrevividas;
+        confirmadas += relato.feitas.size();
+    }
+    QStringList cortadas;
+    for (auto it = m_interrompidas.cbegin(); it != m_interrompidas.cend(); ++it)
+        cortadas << u"%1 %2"_s.arg(it.value()).arg(it.key());
+    qInfo("%d quedas sobrevividas; %lld operações confirmadas, todas presentes; interrompidas no meio: %s",
+          sobrevividas, static_cast<long long>(confirmadas), qPrintable(cortadas.join(u", "_s)));
+    QCOMPARE(sobrevividas, quedas);
+    // The kills landed inside the work that matters, not only between.
+    QVERIFY(m_interrompidas.value(u"vencido"_s) > 0 || quedas < 100);
+    QVERIFY(m_interrompidas.value(u"lancamento"_s) > 0 || quedas < 100);
+}
+
+// One user, one planned entry due on 10/03/2025.
+void TestQuedas::preparaReserva(TestFolder &pasta)
+{
+    const int numero = pasta.addUser(u"ana"_s, u"segredo"_s);
+    QCOMPARE(numero, 1);
+    data::Table plano(QString(data::AliasCofrel), u"d1.db"_s);
+    data::TableCloser fecha(plano);
+    plano.open();
+    plano.insert();
+    plano.fieldByName(u"Dia"_s).setInteger(10);
+    plano.fieldByName(u"Data"_s).setDate(QDate(2025, 3, 10));
+    plano.fieldByName(u"Categoria"_s).setInteger(4);
+    plano.fieldByName(u"Descricao"_s).setString(u"Aluguel 'centro'"_s);
+    plano.fieldByName(u"Valor"_s).setFloat(-800.0);
+    plano.post();
+}
+
+void TestQuedas::quedaEmCadaPassoDaReserva_data()
+{
+    QTest::addColumn<QString>("modo");
+    QTest::addColumn<bool>("atomico");
+    QTest::newRow("o programa") << u"vencido"_s << true;
+    QTest::newRow("principal em memória (controle)") << u"memoria"_s << false;
+}
+
+// The booking of a due entry and its advance, killed before each disk step
+// of the save in turn: the program always has both or neither. The same two
+// writes over a connection whose main database is in memory show that the
+// check can tell (some step leaves one without the other).
+void TestQuedas::quedaEmCadaPassoDaReserva()
+{
+    QFETCH(QString, modo);
+    QFETCH(bool, atomico);
+    TestFolder pasta;
+    preparaReserva(pasta);
+    data::Database::closeAll();
+    QTemporaryDir modelo;
+    copiaPasta(pasta.dataDir(), modelo.path());
+
+    const auto roda = [&](int passo, QByteArray &saida) {
+        copiaPasta(modelo.path(), pasta.dataDir());
+        QProcess escritor;
+        escritor.setProcessEnvironment(ambienteDoEscritor());
+        escritor.start(executavelDoEscritor(), {modo, pasta.appDir(), QString::number(passo)});
+        escritor.waitForFinished(60'000);
+        saida = escritor.readAllStandardOutput() + escritor.readAllStandardError();
+        return escritor.exitStatus() == QProcess::CrashExit;
+    };
+    QByteArray saida;
+    QVERIFY2(!roda(0, saida), saida.constData());
+    const int passos = interpreta(saida).passos;
+    QVERIFY2(passos > 4, saida.constData());
+
+    const QString fin = pasta.dataFile(u"f1.DB"_s);
+    const QString dfin = pasta.dataFile(u"d1.DB"_s);
+    int ambos = 0, nenhum = 0, pelaMetade = 0;
+    for (int passo = 1; passo <= passos; ++passo) {
+        QVERIFY2(roda(passo, saida), qPrintable(u"o passo %1 não matou: "_s.arg(passo) + QString::fromUtf8(saida)));
+        QCOMPARE(integridade(fin), u"ok"_s);
+        QCOMPARE(integridade(dfin), u"ok"_s);
+        const int reservas = consultaUm(fin, u"SELECT count(*) FROM fin"_s).toInt();
+        const QString data = consultaUm(dfin, u"SELECT Data FROM dfin"_s).toString();
+        QVERIFY(reservas <= 1);
+        const bool reservado = reservas == 1;
+        const bool avancado = data != u"2025-03-10"_s;
+        if (reservado) {
+            QCOMPARE(consultaUm(fin, u"SELECT Data || '|' || Descricao || '|' || Categoria || '|' || Valor FROM fin"_s)
+                         .toString(),
+                     u"2025-03-10|Aluguel 'centro'|4|-800.0"_s);
+        }
+        if (avancado && atomico)
+            QCOMPARE(data, u"2025-04-10"_s);
+        if (reservado && avancado)
+            ++ambos;
+        else if (!reservado && !avancado)
+            ++nenhum;
+        else
+            ++pelaMetade;
+        if (atomico)
+            QVERIFY2(reservado == avancado, qPrintable(u"passo %1: reservado %2, avançado %3"_s.arg(passo)
+                                                           .arg(reservado).arg(avancado)));
+    }
+    qInfo("%s: %d quedas, uma antes de cada passo de disco; ambos %d, nenhum %d, pela metade %d", qPrintable(modo),
+          passos, ambos, nenhum, pelaMetade);
+    QVERIFY(nenhum > 0);
+    if (atomico)
+        QVERIFY(ambos > 0); // some kills came after the commit point
+    else
+        QVERIFY(pelaMetade > 0);
+}
+
+QTEST_MAIN(TestQuedas)
+#include "test_quedas.moc"

@@ -1,0 +1,558 @@
+#include "crashwriter_operacoes.h"
+
+#include "crashwriter_protocolo.h"
+#include "crashwriter_vfs.h"
+
+#include "accounts/cofrel_inclui_usuario.h"
+#include "accounts/cofrel_login.h"
+#include "accounts/senha.h"
+#include "app/clock.h"
+#include "app/cofrel_uteis.h"
+#include "app/errors.h"
+#include "app/forms.h"
+#include "app/interaction.h"
+#include "app/login_context.h"
+#include "app/modal_result.h"
+#include "data/cofrel_dados.h"
+#include "data/conversions.h"
+#include "data/database.h"
+#include "ledger/cofrel_inclui_valor.h"
+#include "ledger/cofrel_main_extrato.h"
+#include "planning/lancamentos_vencidos.h"
+#include "planning/plano_mensal.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMetaObject>
+
+#include <cmath>
+
+#include <unistd.h>
+
+namespace cofrel::crashwriter {
+
+using namespace Qt::StringLiterals;
+
+// Answers Yes to every question and keeps what the program said: any
+// message or error during an operation means it did not do its work.
+class InteracaoDoEscritor final : public Interaction {
+public:
+    void message(const QString &text) override { ditos << text; }
+    bool question(const QString &, const QString &, QuestionIcon) override { return true; }
+    void error(const QString &text) override { ditos << text; }
+    void beep() override {}
+    void showHelp(const QString &, int) override {}
+
+    QStringList ditos;
+};
+
+void emite(char tipo, const QJsonObject &objeto)
+{
+    const QByteArray texto = linha(tipo, objeto);
+    qsizetype feito = 0;
+    while (feito < texto.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, texto.constData() + feito, size_t(texto.size() - feito));
+        if (n <= 0)
+            std::_Exit(4);
+        feito += n;
+    }
+}
+
+void emiteTexto(const QString &texto)
+{
+    const QByteArray bytes = texto.toUtf8() + '\n';
+    if (::write(STDOUT_FILENO, bytes.constData(), size_t(bytes.size())) != ssize_t(bytes.size()))
+        std::_Exit(4);
+}
+
+namespace {
+
+TDados &dados()
+{
+    return *forms().Dados;
+}
+
+qint64 centavosDe(double valor)
+{
+    return std::llround(valor * 100.0);
+}
+
+QJsonObject comoJson(const QDate &data, int categoria, const QString &descricao, qint64 centavos)
+{
+    return {{u"data"_s, data::isoDate(data)},
+            {u"cat"_s, categoria},
+            {u"desc"_s, descricao},
+            {u"centavos"_s, centavos}};
+}
+
+// Runs \a acao when the entry dialog has been shown by a modal loop.
+class AoMostrar final : public QObject {
+public:
+    AoMostrar(QWidget *janela, std::function<void()> acao) : m_janela(janela), m_acao(std::move(acao))
+    {
+        m_janela->installEventFilter(this);
+    }
+    ~AoMostrar() override { m_janela->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_janela && event->type() == QEvent::Show)
+            QMetaObject::invokeMethod(this, [this] { m_acao(); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QWidget *m_janela;
+    std::function<void()> m_acao;
+};
+
+// Pieces of names and descriptions a careless program would splice into
+// its SQL, or mangle on the way through.
+const QStringList &pedacos()
+{
+    static const QStringList lista{
+        u"Zé"_s, u"O'Brien"_s, u"Ana\"; DROP TABLE users;--"_s, u"Łukasz"_s, u"山田"_s, u"Ærø"_s,
+        u"conta 50% _x_"_s, u"emoji 😀"_s, u"' OR '1'='1"_s, u"São João"_s, u"ΣΩ"_s, u"mercado"_s,
+        u"aluguel"_s, u"\\ barra"_s, u"x'); DELETE FROM fin; --"_s,
+    };
+    return lista;
+}
+
+} // namespace
+
+Escritor::Escritor(const QString &pastaPrograma, quint64 semente)
+    : m_interacao(std::make_unique<InteracaoDoEscritor>()), m_sorte(semente)
+{
+    LoginContext &contexto = loginContext();
+    contexto.AppDir = pastaPrograma.endsWith(u'/') ? pastaPrograma : pastaPrograma + u'/';
+    data::Database::setAliasFolder(QString(data::AliasCofrel), contexto.dataDir());
+    setInteraction(m_interacao.get());
+    Forms &f = forms();
+    f.Dados = new TDados();
+    f.CofrelInclui = new TformCofrelInclui();
+    f.IncluirValor = new TformIncluirValor();
+    f.CofrelLogin = new TformCofrelLogin();
+    m_interacao->ditos.clear();
+}
+
+Escritor::~Escritor()
+{
+    Forms &f = forms();
+    delete f.CofrelLogin;
+    delete f.IncluirValor;
+    delete f.CofrelInclui;
+    delete f.Dados;
+    f = Forms{};
+    data::Database::closeAll();
+    setInteraction(nullptr);
+}
+
+// ---- Reading what there is ---------------------------------------------------
+
+std::vector<Escritor::Usuario> Escritor::leUsuarios()
+{
+    std::vector<Usuario> usuarios;
+    data::Table &tabela = dados().TableUser;
+    tabela.setIndexName(u"users"_s);
+    data::TableCloser fecha(tabela);
+    tabela.open();
+    for (tabela.first(); !tabela.eof(); tabela.next()) {
+        bool legivel = false;
+        const QByteArray senha = DecodificaSenha(tabela.fieldByName(u"Senha"_s).asBytes(), &legivel);
+        if (!legivel)
+            throw Error(u"A senha guardada de um usuário não se lê."_s);
+        usuarios.push_back({tabela.fieldByName(u"User"_s).asString(), senha,
+                            int(tabela.fieldByName(u"Numero"_s).asInteger())});
+    }
+    return usuarios;
+}
+
+void Escritor::entraComo(const Usuario &usuario)
+{
+    loginContext().setUser(usuario.nome, usuario.numero);
+    dados().setUserTables(loginContext().FinTableName, loginContext().DFinTableName);
+}
+
+std::vector<Escritor::Linha> Escritor::leLancamentos()
+{
+    data::Table &fin = dados().TableFin;
+    data::TableCloser fecha(fin);
+    fin.open();
+    std::vector<qint64> ids;
+    std::vector<QVariantList> linhas;
+    fin.readRows({u"Data"_s}, ids, linhas);
+    std::vector<Linha> resultado;
+    for (const qint64 id : ids)
+        resultado.push_back({id, 0, {}, 0, {}, 0});
+    return resultado;
+}
+
+std::vector<Escritor::Linha> Escritor::lePlano()
+{
+    data::Table &plano = dados().TableDFin;
+    data::TableCloser fecha(plano);
+    plano.open();
+    std::vector<qint64> ids;
+    std::vector<QVariantList> linhas;
+    plano.readRows({u"Dia"_s, u"Data"_s}, ids, linhas);
+    std::vector<Linha> resultado;
+    for (size_t i = 0; i < ids.size(); ++i)
+        resultado.push_back({ids[i], linhas[i].value(0).toInt(), linhas[i].value(1).toDate(), 0, {}, 0});
+    return resultado;
+}
+
+// The due rows in the order the due-entry check offers them: the same
+// statement over the same table.
+std::vector<Escritor::Linha> Escritor::leVencidos(const QDate &hoje)
+{
+    data::Query &consulta = dados().QueryD;
+    data::QueryCloser fecha(consulta);
+    consulta.close();
+    consulta.clearSql();
+    const QString plano = loginContext().DFinTableName;
+    consulta.setSql(u"select * from "_s + plano.left(plano.size() - 3) + u" where data<=:now"_s);
+    consulta.bindDate(u"now"_s, hoje);
+    consulta.open();
+    std::vector<Linha> vencidos;
+    for (consulta.first(); !consulta.eof(); consulta.next()) {
+        vencidos.push_back({consulta.fieldByName(u"Transacao"_s).asInteger(),
+                            int(consulta.fieldByName(u"Dia"_s).asInteger()),
+                            consulta.fieldByName(u"Data"_s).asDate(),
+                            int(consulta.fieldByName(u"Categoria"_s).asInteger()),
+                            consulta.fieldByName(u"Descricao"_s).asString(),
+                            centavosDe(consulta.fieldByName(u"Valor"_s).asFloat())});
+    }
+    return vencidos;
+}
+
+// ---- Choosing ------------------------------------------------------------------
+
+void Escritor::umaOperacaoAoAcaso()
+{
+    const std::vector<Usuario> usuarios = leUsuarios();
+    if (usuarios.empty()) {
+        incluiUsuario();
+        return;
+    }
+    const Usuario &usuario = usuarios[size_t(sorteia(0, int(usuarios.size()) - 1))];
+    entraComo(usuario);
+    const std::vector<Linha> lancamentos = leLancamentos();
+    const std::vector<Linha> plano = lePlano();
+
+    // Weights: users now and then, the ledger and the plan most of the time.
+    const int incluiUsu = usuarios.size() < 5 ? 5 : 0;
+    const int apagaUsu = usuarios.size() >= 3 ? 2 : 0;
+    const int inclui = 28;
+    const int altera = lancamentos.empty() ? 0 : 14;
+    const int apaga = lancamentos.empty() ? 0 : 9;
+    const int planeja = plano.size() < 6 ? 10 : 0;
+    const int vence = plano.empty() ? 0 : 22;
+    int escolha = sorteia(1, incluiUsu + apagaUsu + inclui + altera + apaga + planeja + vence);
+    const auto cai = [&](int peso) { return (escolha -= peso) <= 0; };
+    if (cai(incluiUsu))
+        incluiUsuario();
+    else if (cai(apagaUsu))
+        apagaUsuario(usuario);
+    else if (cai(inclui))
+        incluiLancamento(usuario);
+    else if (cai(altera))
+        alteraLancamento(usuario, lancamentos[size_t(sorteia(0, int(lancamentos.size()) - 1))]);
+    else if (cai(apaga))
+        apagaLancamento(usuario, lancamentos[size_t(sorteia(0, int(lancamentos.size()) - 1))]);
+    else if (cai(planeja))
+        incluiPlanejado(usuario);
+    else
+        reservaVencidos(usuario, plano);
+}
+
+// ---- The operations ----------------------------------------------------------
+
+void Escritor::confirmaSemErros(const QString &operacao)
+{
+    if (!m_interacao->ditos.isEmpty())
+        throw Error(operacao + u": "_s + m_interacao->ditos.join(u" | "_s));
+}
+
+void Escritor::incluiUsuario()
+{
+    const QString nome = nomeAoAcaso();
+    const QByteArray senha = senhaAoAcaso();
+    TformCofrelInclui &janela = *forms().CofrelInclui;
+    janela.editUsuario->setText(nome);
+    janela.editSenha->setText(QString::fromLatin1(senha));
+    janela.editConfirmaSenha->setText(QString::fromLatin1(senha));
+    emite('B', {{u"op"_s, u"usuario"_s}, {u"nome"_s, nome}, {u"senha"_s, QString::fromLatin1(senha)}});
+    m_interacao->ditos.clear();
+    janela.setResult(0);
+    janela.buttonOKClick();
+    confirmaSemErros(u"inclusão de usuário"_s);
+    if (janela.result() != mrOk)
+        throw Error(u"A janela de novo usuário não terminou com OK."_s);
+
+    data::Table &tabela = dados().TableUser;
+    tabela.setIndexName(u"users"_s);
+    data::TableCloser fecha(tabela);
+    tabela.open();
+    if (!tabela.findKey(nome))
+        throw Error(u"O usuário incluído não está no registro."_s);
+    emite('A', {{u"op"_s, u"usuario"_s}, {u"numero"_s, tabela.fieldByName(u"Numero"_s).asInteger()}});
+}
+
+void Escritor::apagaUsuario(const Usuario &usuario)
+{
+    TformCofrelLogin &janela = *forms().CofrelLogin;
+    janela.comboUsuario->clear();
+    janela.comboUsuario->addItem(usuario.nome);
+    janela.comboUsuario->setCurrentIndex(0);
+    janela.editSenha->setText(QString::fromLatin1(usuario.senha));
+    emite('B', {{u"op"_s, u"apaga_usuario"_s}, {u"numero"_s, usuario.numero}});
+    m_interacao->ditos.clear();
+    janela.buttonExcluirClick();
+    confirmaSemErros(u"exclusão de usuário"_s);
+    emite('A', {{u"op"_s, u"apaga_usuario"_s}});
+}
+
+void Escritor::preencheDialogoValor(const QDate &data, int categoria, const QString &descricao, qint64 centavos)
+{
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    dialogo.editData->setText(FormatData(data));
+    dialogo.comboCategoria->setCurrentIndex(categoria - 1);
+    dialogo.editDescricao->setText(descricao);
+    dialogo.editValor->setText(FormatValor(double(std::llabs(centavos)) / 100.0));
+    dialogo.comboCredito->setCurrentIndex(centavos < 0 ? TipoDebito : TipoCredito);
+}
+
+void Escritor::incluiLancamento(const Usuario &usuario)
+{
+    const QDate data = dataAoAcaso();
+    const int categoria = sorteia(1, NumeroCategorias);
+    const QString descricao = descricaoAoAcaso();
+    const qint64 centavos = centavosAoAcaso();
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    dialogo.EntryMode = -1;
+    preencheDialogoValor(data, categoria, descricao, centavos);
+
+    qint64 novo = 0;
+    const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
+                                          [&] { novo = dados().TableFin.currentId(); });
+    QJsonObject b = comoJson(data, categoria, descricao, centavos);
+    b.insert(u"op"_s, u"lancamento"_s);
+    b.insert(u"u"_s, usuario.numero);
+    emite('B', b);
+    m_interacao->ditos.clear();
+    dialogo.setResult(0);
+    dialogo.buttonOKClick();
+    QObject::disconnect(conexao);
+    confirmaSemErros(u"inclusão de lançamento"_s);
+    if (dialogo.result() != mrOk || novo == 0)
+        throw Error(u"O lançamento não foi gravado."_s);
+    emite('A', {{u"op"_s, u"lancamento"_s}, {u"id"_s, novo}});
+}
+
+void Escritor::alteraLancamento(const Usuario &usuario, const Linha &linha)
+{
+    const QDate data = dataAoAcaso();
+    const int categoria = sorteia(1, NumeroCategorias);
+    const QString descricao = descricaoAoAcaso();
+    const qint64 centavos = centavosAoAcaso();
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    dialogo.EntryMode = int(linha.id);
+    preencheDialogoValor(data, categoria, descricao, centavos);
+    QJsonObject b = comoJson(data, categoria, descricao, centavos);
+    b.insert(u"op"_s, u"altera"_s);
+    b.insert(u"u"_s, usuario.numero);
+    b.insert(u"id"_s, linha.id);
+    emite('B', b);
+    m_interacao->ditos.clear();
+    dialogo.setResult(0);
+    dialogo.buttonOKClick();
+    confirmaSemErros(u"alteração de lançamento"_s);
+    if (dialogo.result() != mrOk)
+        throw Error(u"A alteração não foi gravada."_s);
+    emite('A', {{u"op"_s, u"altera"_s}});
+}
+
+void Escritor::apagaLancamento(const Usuario &usuario, const Linha &linha)
+{
+    emite('B', {{u"op"_s, u"apaga"_s}, {u"u"_s, usuario.numero}, {u"id"_s, linha.id}});
+    if (!extrato::apagaLancamento(dados().TableFin, linha.id))
+        throw Error(u"O lançamento a apagar não foi encontrado."_s);
+    emite('A', {{u"op"_s, u"apaga"_s}});
+}
+
+void Escritor::incluiPlanejado(const Usuario &usuario)
+{
+    const int dia = sorteia(1, 31);
+    const QDate hoje = QDate(2025, 1, 1).addDays(sorteia(0, 200));
+    const QDate vencimento = PrimeiroVencimento(dia, hoje);
+    const int categoria = sorteia(1, NumeroCategorias);
+    const QString descricao = descricaoAoAcaso();
+    const qint64 centavos = centavosAoAcaso();
+    QJsonObject b = comoJson(vencimento, categoria, descricao, centavos);
+    b.insert(u"op"_s, u"plano"_s);
+    b.insert(u"u"_s, usuario.numero);
+    b.insert(u"dia"_s, dia);
+    emite('B', b);
+
+    // As the planning window writes a new entry.
+    data::Table &plano = dados().TableDFin;
+    data::TableCloser fecha(plano);
+    plano.open();
+    plano.insert();
+    plano.fieldByName(u"Data"_s).setDate(vencimento);
+    plano.fieldByName(u"Dia"_s).setInteger(dia);
+    plano.fieldByName(u"Categoria"_s).setInteger(categoria);
+    plano.fieldByName(u"Descricao"_s).setString(descricao);
+    plano.fieldByName(u"Valor"_s).setFloat(double(centavos) / 100.0);
+    plano.post();
+    emite('A', {{u"op"_s, u"plano"_s}, {u"id"_s, plano.currentId()}});
+}
+
+// One run of the due-entry check, each offer answered OK or Cancel. An
+// occurrence is done when the next offer shows or the run returns.
+void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> &plano)
+{
+    QDate primeira = plano.front().data;
+    for (const Linha &l : plano)
+        primeira = qMin(primeira, l.data);
+    const QDate hoje = primeira.addDays(sorteia(0, 45));
+    clock::FixedNow relogio(hoje);
+    const std::vector<Linha> vencidos = leVencidos(hoje);
+
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    int oferta = -1;
+    qint64 reservado = 0;
+    bool falhou = false;
+    const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
+                                          [&] { reservado = dados().TableFin.currentId(); });
+    const auto confirmaAnterior = [&] {
+        if (oferta >= 0)
+            emite('A', {{u"op"_s, u"vencido"_s}, {u"id"_s, reservado}});
+    };
+    AoMostrar responde(&dialogo, [&] {
+        confirmaAnterior();
+        ++oferta;
+        reservado = 0;
+        if (size_t(oferta) >= vencidos.size()) {
+            falhou = true;
+            dialogo.buttonSairClick();
+            return;
+        }
+        const Linha &l = vencidos[size_t(oferta)];
+        const bool ok = sorteia(0, 9) < 7;
+        QJsonObject b{{u"op"_s, u"vencido"_s},
+                      {u"u"_s, usuario.numero},
+                      {u"plano"_s, l.id},
+                      {u"nova_data"_s, data::isoDate(ProximoVencimento(l.data, l.dia))},
+                      {u"ok"_s, ok}};
+        if (ok) {
+            const QJsonObject r = comoJson(l.data, l.categoria, l.descricao, l.centavos);
+            for (auto it = r.begin(); it != r.end(); ++it)
+                b.insert(it.key(), it.value());
+        }
+        emite('B', b);
+        m_interacao->ditos.clear();
+        if (ok) {
+            dialogo.buttonOKClick();
+            if (dialogo.isVisible()) {
+                falhou = true;
+                dialogo.buttonSairClick();
+            }
+        } else {
+            dialogo.buttonSairClick();
+        }
+    });
+    m_interacao->ditos.clear();
+    ofereceLancamentosVencidos(dados(), dialogo);
+    QObject::disconnect(conexao);
+    confirmaSemErros(u"lançamento vencido"_s);
+    if (falhou || size_t(oferta + 1) != vencidos.size())
+        throw Error(u"A verificação de vencidos não ofereceu o que se esperava."_s);
+    confirmaAnterior();
+}
+
+int Escritor::reservaVencidoContando(int morreNoPasso)
+{
+    const std::vector<Usuario> usuarios = leUsuarios();
+    if (usuarios.empty())
+        throw Error(u"Não há usuário."_s);
+    entraComo(usuarios.front());
+    const std::vector<Linha> plano = lePlano();
+    if (plano.empty())
+        throw Error(u"Não há entrada planejada."_s);
+    clock::FixedNow relogio(plano.front().data);
+
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    int passos = -1;
+    AoMostrar responde(&dialogo, [&] {
+        if (passos >= 0) {
+            dialogo.buttonSairClick(); // one offer only
+            return;
+        }
+        armaContador(morreNoPasso);
+        dialogo.buttonOKClick();
+        passos = desarmaContador();
+    });
+    m_interacao->ditos.clear();
+    ofereceLancamentosVencidos(dados(), dialogo);
+    confirmaSemErros(u"lançamento vencido"_s);
+    return passos;
+}
+
+// ---- Chance ----------------------------------------------------------------------
+
+int Escritor::sorteia(int de, int ate)
+{
+    return std::uniform_int_distribution<int>(de, ate)(m_sorte);
+}
+
+QDate Escritor::dataAoAcaso()
+{
+    return QDate(2024, 1, 1).addDays(sorteia(0, 3 * 365));
+}
+
+qint64 Escritor::centavosAoAcaso()
+{
+    if (sorteia(0, 19) == 0)
+        return 0;
+    const qint64 valor = sorteia(1, 5'000'000);
+    return sorteia(0, 3) == 0 ? valor : -valor;
+}
+
+QString Escritor::descricaoAoAcaso()
+{
+    if (sorteia(0, 15) == 0)
+        return {};
+    // Whole pieces only, within the box's 100 characters: a cut through a
+    // surrogate pair would not be a text at all.
+    QString texto;
+    const int partes = sorteia(1, 4);
+    for (int i = 0; i < partes; ++i) {
+        const QString pedaco = pedacos().at(sorteia(0, int(pedacos().size()) - 1));
+        if (texto.size() + 1 + pedaco.size() > 100)
+            break;
+        texto += (i > 0 ? u" "_s : QString()) + pedaco;
+    }
+    return texto;
+}
+
+QString Escritor::nomeAoAcaso()
+{
+    return pedacos().at(sorteia(0, int(pedacos().size()) - 1)) + u' '
+           + QString::number(quint64(m_sorte()), 36);
+}
+
+QByteArray Escritor::senhaAoAcaso()
+{
+    QByteArray senha;
+    const int tamanho = sorteia(1, TamanhoMaximoSenha);
+    for (int i = 0; i < tamanho; ++i) {
+        const int codigo = sorteia(0, 1) == 0 ? sorteia(33, 126) : sorteia(161, 255);
+        senha.append(char(codigo));
+    }
+    return senha;
+}
+
+} // namespace cofrel::crashwriter
