@@ -114,7 +114,8 @@ void TformIncluirValor::criaControles()
     comboCredito->addItems(NomesTipos());
     comboCredito->setGeometry(221, 186, 156, 21);
 
-    buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"), QRect(219, 223, 76, 23));
+    buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"),
+                               QRect(219, 223, 76, 23));
     buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
                                  QRect(304, 223, 76, 23));
     connect(buttonOK, &TGradBtn::clicked, this, guard([this](auto &&...) { buttonOKClick(); }));

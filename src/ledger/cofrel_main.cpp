@@ -146,18 +146,19 @@ void TformCofrelMain::criaAbaExtrato()
     // activated: the user's pick only; the program runs the handler itself.
     connect(comboPeriodo, &QComboBox::activated, this, guard([this](auto &&...) { comboPeriodoChange(); }));
 
-    const auto botao = [this](const QString &name, const QString &caption, int left) {
+    const auto botao = [this](const QString &name, const QString &caption, int left, auto handler) {
         auto *button = new QPushButton(caption, panelExtrato);
         button->setObjectName(name);
         button->setGeometry(left, 6, 78, 22);
+        connect(button, &QPushButton::clicked, this, guard([this, handler](auto &&...) { (this->*handler)(); }));
         return button;
     };
-    buttonIncluiValor = botao(QStringLiteral("buttonIncluiValor"), QStringLiteral("&Incluir Valor"), 245);
-    buttonExcluiValor = botao(QStringLiteral("buttonExcluiValor"), QStringLiteral("E&xcluir Valor"), 325);
-    buttonAlteraValor = botao(QStringLiteral("buttonAlteraValor"), QStringLiteral("&Alterar Valor"), 405);
-    connect(buttonIncluiValor, &QPushButton::clicked, this, guard([this](auto &&...) { buttonIncluiValorClick(); }));
-    connect(buttonExcluiValor, &QPushButton::clicked, this, guard([this](auto &&...) { buttonExcluiValorClick(); }));
-    connect(buttonAlteraValor, &QPushButton::clicked, this, guard([this](auto &&...) { buttonAlteraValorClick(); }));
+    buttonIncluiValor = botao(QStringLiteral("buttonIncluiValor"), QStringLiteral("&Incluir Valor"), 245,
+                              &TformCofrelMain::buttonIncluiValorClick);
+    buttonExcluiValor = botao(QStringLiteral("buttonExcluiValor"), QStringLiteral("E&xcluir Valor"), 325,
+                              &TformCofrelMain::buttonExcluiValorClick);
+    buttonAlteraValor = botao(QStringLiteral("buttonAlteraValor"), QStringLiteral("&Alterar Valor"), 405,
+                              &TformCofrelMain::buttonAlteraValorClick);
 
     DBGrid = new DataGrid(panelExtrato);
     DBGrid->setObjectName(QStringLiteral("DBGrid"));

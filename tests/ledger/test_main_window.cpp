@@ -11,6 +11,7 @@
 #include "app/modal_result.h"
 #include "controls/GradBtn.h"
 #include "controls/data_grid.h"
+#include "data/models.h"
 #include "data/cofrel_dados.h"
 #include "data/query.h"
 #include "data/table.h"
@@ -397,7 +398,8 @@ void TestMainWindow::gridFollowsStatementCursor()
         m_fx->insere(Hoje.addDays(-i), QStringLiteral("linha %1").arg(i), 1, -1.0);
     mostra();
     data::Query &query = m_fx->dados->Query;
-    QCOMPARE(m_janela->DBGrid->currentIndex().row(), 0);
+    QCOMPARE(m_janela->DBGrid->cursorModel()->currentRow(), 0);
+    QTRY_COMPARE(m_janela->DBGrid->currentIndex().row(), 0);
     query.moveTo(3);
     QTRY_COMPARE(m_janela->DBGrid->currentIndex().row(), 3);
 
