@@ -748,6 +748,10 @@ void TestMainWindow::rendersToPictures()
     QTest::mouseClick(m_janela->TabControl->barra(), Qt::LeftButton, {},
                       m_janela->TabControl->barra()->tabRect(1).center());
     QVERIFY(m_janela->grab().save(dir + QStringLiteral("main_window_chart.png")));
+
+    HelpViewer help;
+    help.open(QStringLiteral(COFREL_ASSETS_DIR "/Ajuda.html"), 1);
+    QVERIFY(help.grab().save(dir + QStringLiteral("help.png")));
 }
 
 QTEST_MAIN(TestMainWindow)
