@@ -103,10 +103,33 @@ int DataGrid::indicatorRow() const
     return m_indicator->markedRow();
 }
 
-// The component moved: the grid's current row and marker follow.
+// The component moved: the marker follows at once, and so do the grid's
+// current row and selection for the first few moves since the program was
+// last idle; the moves of a walk over a long statement are gathered instead,
+// and the grid shows where the walk ended once the program is idle, rather
+// than moving row by row.
 void DataGrid::followModel(int row)
 {
     m_indicator->setMarkedRow(row);
+    m_pendingRow = row;
+    if (m_movesSinceIdle++ == 0)
+        QMetaObject::invokeMethod(this, &DataGrid::followWhenIdle, Qt::QueuedConnection);
+    if (m_movesSinceIdle <= ImmediateMoves)
+        applyFollow(row);
+}
+
+void DataGrid::followWhenIdle()
+{
+    m_movesSinceIdle = 0;
+    if (m_pendingRow != m_appliedRow)
+        applyFollow(m_pendingRow);
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void DataGrid::applyFollow(int row)
+{
+    m_appliedRow = row;
     if (!model() || !selectionModel())
         return;
     m_following = true;

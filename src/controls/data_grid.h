@@ -35,9 +35,15 @@ protected:
 
 private:
     void followModel(int row);
+    void followWhenIdle();
+    void applyFollow(int row);
 
     RowIndicatorHeader *m_indicator = nullptr;
     cofrel::data::CursorModel *m_cursorModel = nullptr;
     QList<QMetaObject::Connection> m_connections;
+    static constexpr int ImmediateMoves = 8;
+    int m_movesSinceIdle = 0;
+    int m_pendingRow = -1;
+    int m_appliedRow = -1;
     bool m_following = false;
 };

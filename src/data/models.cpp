@@ -148,7 +148,16 @@ void QueryModel::publishUpTo(int rows)
 
 void QueryModel::followPosition(int row)
 {
-    publishUpTo(row + 1);
+    if (row >= m_rows && !m_fetchFailed) {
+        // A walk past the rows shown: show a chunk ahead, not row by row.
+        try {
+            m_query.fetchUpTo(row + FetchChunk);
+        } catch (const std::exception &e) {
+            m_fetchFailed = true;
+            Q_EMIT failed(QString::fromUtf8(e.what()));
+        }
+        publishUpTo(row + FetchChunk);
+    }
     Q_EMIT currentRowChanged(currentRow());
 }
 
