@@ -254,8 +254,10 @@ void TformIncluirValor::buttonOKClick()
         editData->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // Amounts are entered positive; a minus sign can only have come in by
+    // pasting, and the type alone gives the sign.
     Lancamento lancamento{*dataLida, editDescricao->text().trimmed(), comboCategoria->currentIndex() + 1,
-                          LeValor(editValor->text())};
+                          std::fabs(LeValor(editValor->text()))};
     if (comboCredito->currentIndex() == TipoDebito)
         lancamento.valor = -lancamento.valor;
     if (lancamento.valor == 0)

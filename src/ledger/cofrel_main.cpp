@@ -59,13 +59,6 @@ TformIncluirValor &dialogoValor()
     return *d;
 }
 
-QStringList periodosGrafico()
-{
-    return {QStringLiteral("05 dias"),  QStringLiteral("10 dias"),  QStringLiteral("15 dias"),
-            QStringLiteral("01 mês"),   QStringLiteral("02 meses"), QStringLiteral("06 meses"),
-            QStringLiteral("01 ano"),   QStringLiteral("02 anos"),  QStringLiteral("Completo")};
-}
-
 QFrame *criaPainel(QWidget *parent, const QString &name)
 {
     // Lowered outer and raised inner bevel: an etched groove.
@@ -105,8 +98,6 @@ TformCofrelMain::TformCofrelMain(QWidget *parent)
     panelGrafico->setObjectName(QStringLiteral("panelGrafico"));
     panelGrafico->setGeometry(AbasPrincipal::PanelLeft, AbasPrincipal::PanelTop, 489, 269);
     panelGrafico->hide();
-    if (panelGrafico->comboPeriodoGrafico->count() == 0) // until the chart tab fills its own
-        panelGrafico->comboPeriodoGrafico->addItems(periodosGrafico());
     connect(panelGrafico, &PainelGrafico::periodoEscolhido, this,
             guard([this](auto &&...) { comboPeriodoGraficoChange(); }));
     connect(TabControl, &AbasPrincipal::tabChanged, this, guard([this](auto &&...) { TabControlChange(); }));
@@ -254,8 +245,6 @@ void TformCofrelMain::TabControlChange()
     if (TabControl->tabIndex() == 0) {
         panelExtrato->show();
         panelGrafico->hide();
-    if (panelGrafico->comboPeriodoGrafico->count() == 0) // until the chart tab fills its own
-        panelGrafico->comboPeriodoGrafico->addItems(periodosGrafico());
         comboPeriodoChange();
     } else {
         panelExtrato->hide();

@@ -12,6 +12,7 @@
 #include "ledger/cofrel_inclui_valor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void amountKeyFilter();
     void savesSignedTrimmedEntry_data();
     void savesSignedTrimmedEntry();
+    void pastedMinusDoesNotFlipTheType();
     void commaDecimalSeparatorRoundTrip();
     void editLoadsAndRewritesTheSameRow();
     void zeroAmountOpensAsDebitAndStaysZero();
@@ -328,6 +330,22 @@ void TestIncluiValor::savesSignedTrimmedEntry()
     QVERIFY(!std::signbit(rows[0].valor) || rows[0].valor != 0); // never a negative zero
     QVERIFY(m_fx->scripted.errors.isEmpty());
     QVERIFY(m_fx->scripted.messages.isEmpty());
+}
+
+void TestIncluiValor::pastedMinusDoesNotFlipTheType()
+{
+    LocaleScope scope(QStringLiteral("en_US"));
+    QApplication::clipboard()->setText(QStringLiteral("-5"));
+    QString pasted;
+    executa(-1, [&](TformIncluirValor &dlg) {
+        dlg.editValor->paste(); // what Ctrl+V does (QTest gives the key no control character)
+        pasted = dlg.editValor->text();
+        clica(dlg.buttonOK);
+    });
+    QCOMPARE(pasted, QStringLiteral("-5"));
+    const QList<Lancamento> rows = m_fx->lancamentos();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].valor, -5.0); // a debit, as the type says
 }
 
 void TestIncluiValor::commaDecimalSeparatorRoundTrip()
