@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -722,6 +723,12 @@ void TestMainWindow::rendersToPictures()
     m_fx->insere(Hoje.addDays(-2), QStringLiteral("Salário"), 6, 2500.0);
     m_fx->insere(Hoje.addDays(-1), QStringLiteral("Cinema"), 3, -42.5);
     m_fx->insere(Hoje.addDays(4), QStringLiteral("Aluguel"), 4, -900.0);
+    // The program's own background, when the program folder has been built.
+    const QPixmap fundo(QDir(qEnvironmentVariable("COFREL_PROGRAM_DIR")).filePath(QStringLiteral("fundo.bmp")));
+    if (!fundo.isNull()) {
+        m_janela->Image1->setPixmap(fundo);
+        m_fx->dialogo->Image1->setPixmap(fundo);
+    }
     mostra();
     QDir().mkpath(QStringLiteral(COFREL_SHOTS_DIR));
     const QString dir = QStringLiteral(COFREL_SHOTS_DIR "/");
