@@ -24,6 +24,8 @@ protected:
         const QString text = key->text();
         if (!edit || text.size() != 1)
             return false; // navigation and editing keys carry no character
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false; // shortcuts (paste, mnemonics) are not typing
         return FiltroTeclaValor(edit->text(), text.at(0)).isNull();
     }
 };

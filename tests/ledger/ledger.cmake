@@ -20,7 +20,3 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/screen640.json
 set_tests_properties(test_main_window_640 PROPERTIES ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_BINARY_DIR}/screen640.json;QT_QPA_FONTDIR=/usr/share/fonts/truetype")
 
-# A period change at 100,000 transactions.
-cofrel_test(test_main_window_speed ${CMAKE_CURRENT_LIST_DIR}/test_main_window_speed.cpp)
-target_link_libraries(test_main_window_speed PRIVATE cofrel_ledger_fixture)
-set_tests_properties(test_main_window_speed PROPERTIES RUN_SERIAL TRUE)
