@@ -39,7 +39,10 @@ struct TableLayout {
     QString primaryKey;               // the auto-increment column
     std::vector<ColumnLayout> columns; // the visible fields, in order
     std::vector<IndexLayout> indexes;
-    QString viewOrder;                // the engine's own order for "select *" (an ORDER BY list)
+    // The engine's own order for "select *" (an ORDER BY list). A column
+    // written "+Dia" orders the same but keeps SQLite from choosing an index
+    // for the order over one for the condition.
+    QString viewOrder;
     // Statements with "%1" standing for the quoted schema ("main", "f7").
     QStringList ddl;                  // create the table and its indexes
     QStringList migrations;           // idempotent, run when a file is attached

@@ -47,8 +47,10 @@ public:
     int currentRow() const override;
     void setCurrentRow(int row) override;
 
-    // Rows handed to the view per fetchMore().
-    static constexpr int FetchChunk = 256;
+    // Rows handed to the view per fetchMore(): a screenful and some, so a
+    // refresh reads little more than the grid shows (each row read costs
+    // about as much as drawing one).
+    static constexpr int FetchChunk = 64;
 
 private:
     void reset();

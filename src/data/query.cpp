@@ -4,11 +4,10 @@
 #include "data/conversions.h"
 #include "data/database.h"
 #include "data/keyset.h"
+#include "data/statement.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QSqlDatabase>
 
 #include <climits>
 
@@ -23,18 +22,38 @@ QString quoted(const QString &identifier)
     return u'"' % QString(identifier).replace(u'"', u"\"\""_s) % u'"';
 }
 
-QString engineText(const QSqlError &error)
-{
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 QString parameterName(const QString &name)
 {
     return name.startsWith(u':') ? name.mid(1) : name;
 }
 
 // A kind for a column the layouts do not know (a SUM), from its first value.
+ColumnKind kindOfType(Statement::Type type)
+{
+    switch (type) {
+    case Statement::Type::Integer:
+        return ColumnKind::Integer;
+    case Statement::Type::Text:
+        return ColumnKind::Text;
+    case Statement::Type::Blob:
+        return ColumnKind::Bytes;
+    case Statement::Type::Float:
+    case Statement::Type::Null:
+        break;
+    }
+    return ColumnKind::Real;
+}
+
+char16_t codeOf(QChar c)
+{
+    return c.unicode();
+}
+
+char16_t codeOf(char c)
+{
+    return char16_t(uchar(c));
+}
+
 ColumnKind kindOfValue(const QVariant &v)
 {
     switch (v.typeId()) {
@@ -117,17 +136,66 @@ struct Query::Column {
         }
     }
 
-    // "YYYY-MM-DD" read without the general date parser.
-    static bool isoDay(const QString &text, qint64 &day)
+    // A value straight from the engine: the forms the layouts store are
+    // taken as they are (a text as its UTF-8 bytes); anything else goes
+    // through append() as Qt SQL would have given it.
+    void appendFrom(const Statement &row, int column)
     {
-        if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        const Statement::Type type = row.type(column);
+        if (!kindKnown && type != Statement::Type::Null) {
+            kind = kindOfType(type);
+            kindKnown = true;
+        }
+        qint64 day = 0;
+        switch (kind) {
+        case ColumnKind::Integer:
+            if (type == Statement::Type::Integer) {
+                nulls.push_back(false);
+                ints.push_back(row.integer(column));
+                return;
+            }
+            break;
+        case ColumnKind::Date:
+            if (type == Statement::Type::Text && isoDay(row.bytes(column), day)) {
+                nulls.push_back(false);
+                ints.push_back(day);
+                return;
+            }
+            break;
+        case ColumnKind::Real:
+            if (type == Statement::Type::Float) {
+                nulls.push_back(false);
+                reals.push_back(row.real(column));
+                return;
+            }
+            break;
+        case ColumnKind::Text:
+            if (type == Statement::Type::Text) {
+                const QByteArrayView bytes = row.bytes(column);
+                nulls.push_back(false);
+                arena.append(bytes.data(), bytes.size());
+                ends.push_back(arena.size());
+                return;
+            }
+            break;
+        case ColumnKind::Bytes:
+            break;
+        }
+        append(row.value(column));
+    }
+
+    // "YYYY-MM-DD" read without the general date parser.
+    template <typename Text>
+    static bool isoDay(const Text &text, qint64 &day)
+    {
+        if (text.size() < 10 || codeOf(text[4]) != u'-' || codeOf(text[7]) != u'-')
             return false;
         int parts[3] = {0, 0, 0};
         const int starts[3] = {0, 5, 8};
         const int lengths[3] = {4, 2, 2};
         for (int p = 0; p < 3; ++p) {
             for (int i = 0; i < lengths[p]; ++i) {
-                const char16_t c = text[starts[p] + i].unicode();
+                const char16_t c = codeOf(text[starts[p] + i]);
                 if (c < u'0' || c > u'9')
                     return false;
                 parts[p] = parts[p] * 10 + (c - u'0');
@@ -201,14 +269,11 @@ void Query::bindInteger(const QString &name, qint64 value)
     m_params.insert(parameterName(name), QVariant::fromValue(value));
 }
 
-void Query::bindPending(QSqlQuery &query)
+// Only the names the text uses are bound; the others are left aside.
+void Query::bindPending(Statement &statement)
 {
-    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it) {
-        // Only names the text uses: an extra binding would shift the others.
-        const QRegularExpression used(u":"_s % QRegularExpression::escape(it.key()) % u"\\b"_s);
-        if (m_sql.contains(used))
-            query.bindValue(u':' % it.key(), it.value());
-    }
+    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+        statement.bind(it.key(), it.value());
 }
 
 // ---- Tables -----------------------------------------------------------------
@@ -268,20 +333,6 @@ QString Query::effectiveSql() const
            % name % m_sql.mid(m_fromStart + m_fromLength);
 }
 
-[[noreturn]] void Query::fail(const QString &action, const QSqlQuery &query)
-{
-    const QSqlError error = query.lastError();
-    const QString file = m_attachedFiles.value(0);
-    raiseEngineError(action, file, engineText(error), error.nativeErrorCode().toInt());
-}
-
-[[noreturn]] void Query::failAndClose(const QString &action, const QSqlError &error)
-{
-    const QString file = m_attachedFiles.value(0);
-    close();
-    raiseEngineError(action, file, engineText(error), error.nativeErrorCode().toInt());
-}
-
 // A plain "select * from <table> [where ...]" yields its rows in the
 // table's own order, which is unique: such a statement can let go of its
 // rows and take them up again after the last one read.
@@ -296,8 +347,12 @@ void Query::setUpContinuation()
         QRegularExpression::CaseInsensitiveOption);
     if (!plain.match(m_sql).hasMatch() || other.match(m_sql.mid(m_fromStart)).hasMatch())
         return;
-    for (const QString &c : m_layout->viewOrder.split(u',', Qt::SkipEmptyParts))
-        m_orderColumns << quoted(c.trimmed());
+    for (const QString &c : m_layout->viewOrder.split(u',', Qt::SkipEmptyParts)) {
+        QString column = c.trimmed();
+        if (column.startsWith(u'+'))
+            column = column.mid(1).trimmed();
+        m_orderColumns << quoted(column);
+    }
 }
 
 // ---- Prepare, open, close ---------------------------------------------------
@@ -311,11 +366,9 @@ void Query::prepare()
     m_db = &Database::forAlias(m_alias);
     try {
         attachTables();
-        m_query = std::make_unique<QSqlQuery>(m_db->newQuery());
-        if (!m_query->prepare(effectiveSql()))
-            fail(u"preparar a consulta sobre"_s, *m_query);
+        m_statement = std::make_unique<Statement>(m_db->connection(), effectiveSql(), m_attachedFiles.value(0));
     } catch (...) {
-        m_query.reset();
+        m_statement.reset();
         releaseTables();
         m_db = nullptr;
         throw;
@@ -331,11 +384,18 @@ void Query::open()
     if (m_open)
         return;
     prepare();
-    bindPending(*m_query);
-    if (!m_query->exec())
-        failAndClose(u"abrir a consulta sobre"_s, m_query->lastError());
+    bool first = false;
+    try {
+        m_statement->reset();
+        bindPending(*m_statement);
+        first = m_statement->step(u"abrir a consulta sobre"_s);
+    } catch (...) {
+        close();
+        throw;
+    }
     m_open = true;
-    m_exhausted = false;
+    m_rowReady = first;
+    m_exhausted = !first;
     m_suspended = false;
     m_position = 0;
     m_fetched = 0;
@@ -354,10 +414,10 @@ void Query::open()
 void Query::setUpColumns()
 {
     m_columns.clear();
-    const QSqlRecord record = m_query->record();
-    for (int i = 0; i < record.count(); ++i) {
+    const int count = m_statement->columnCount();
+    for (int i = 0; i < count; ++i) {
         Column c;
-        c.name = record.fieldName(i);
+        c.name = m_statement->columnName(i);
         if (m_layout) {
             if (const ColumnLayout *known = m_layout->column(c.name)) {
                 c.name = known->name;
@@ -394,7 +454,8 @@ void Query::close()
     const bool wasOpen = m_open;
     if (!m_open && !m_prepared)
         return;
-    m_query.reset();
+    m_statement.reset();
+    m_rowReady = false;
     if (m_db)
         m_db->removeClient(this);
     releaseTables();
@@ -419,7 +480,8 @@ void Query::close()
 void Query::forgetDatabase()
 {
     const bool wasOpen = m_open;
-    m_query.reset();
+    m_statement.reset();
+    m_rowReady = false;
     m_db = nullptr;
     m_attachedFiles.clear();
     m_schema.clear();
@@ -443,11 +505,16 @@ void Query::settle()
     fetchUpTo(m_fetched + SettleRows);
     if (m_exhausted)
         return;
-    if (m_orderIndexes.empty() || m_lastKey.isEmpty()) {
+    if (m_orderIndexes.empty() || m_fetched == 0) {
         fetchUpTo(INT_MAX);
         return;
     }
-    m_query->finish();
+    // The statement still stands on the last row read: its key is where
+    // the rows are taken up again (kept only now, not for every row read).
+    m_lastKey.clear();
+    for (const int index : m_orderIndexes)
+        m_lastKey << m_statement->value(index);
+    m_statement->reset();
     m_suspended = true;
 }
 
@@ -464,19 +531,16 @@ void Query::resume()
             i += mark.size() - 1;
         }
     }
-    auto next = std::make_unique<QSqlQuery>(m_db->newQuery());
     const QString sql = u"SELECT * FROM ("_s % m_sql % u") WHERE "_s % after % u" ORDER BY "_s
                         % m_orderColumns.join(u", "_s);
-    if (!next->prepare(sql))
-        fail(u"ler"_s, *next);
+    auto next = std::make_unique<Statement>(m_db->connection(), sql, m_attachedFiles.value(0), u"ler"_s);
     bindPending(*next);
     for (qsizetype i = 0; i < keyValues.size(); ++i)
-        next->bindValue(u":cofrel_chave%1"_s.arg(i), keyValues[i]);
-    if (!next->exec())
-        fail(u"ler"_s, *next);
-    if (next->record().count() != int(m_columns.size()))
+        next->bind(u"cofrel_chave%1"_s.arg(i), keyValues[i]);
+    if (next->columnCount() != int(m_columns.size()))
         throw Error(u"A consulta sobre %1 mudou de colunas enquanto era lida."_s.arg(m_attachedFiles.value(0)));
-    m_query = std::move(next);
+    m_statement = std::move(next);
+    m_rowReady = false;
     m_suspended = false;
 }
 
@@ -484,29 +548,28 @@ void Query::resume()
 
 bool Query::fetchOne()
 {
-    if (m_exhausted || !m_query)
+    if (m_exhausted || !m_statement)
         return false;
     if (m_suspended)
         resume();
-    if (!m_query->next()) {
-        m_exhausted = true;
-        if (m_query->lastError().isValid()) {
-            const QSqlError error = m_query->lastError();
-            m_query->finish();
-            raiseEngineError(u"ler"_s, m_attachedFiles.value(0), engineText(error),
-                             error.nativeErrorCode().toInt());
+    if (m_rowReady) {
+        m_rowReady = false; // open() stepped to it already
+    } else {
+        bool row = false;
+        try {
+            row = m_statement->step(u"ler"_s);
+        } catch (...) {
+            m_exhausted = true;
+            throw;
         }
-        // Done: the statement lets go of the file's read lock.
-        m_query->finish();
-        return false;
+        if (!row) {
+            // Done: the statement has let go of the file's read lock.
+            m_exhausted = true;
+            return false;
+        }
     }
     for (size_t i = 0; i < m_columns.size(); ++i)
-        m_columns[i].append(m_query->value(int(i)));
-    if (!m_orderIndexes.empty()) {
-        m_lastKey.clear();
-        for (const int index : m_orderIndexes)
-            m_lastKey << m_query->value(index);
-    }
+        m_columns[i].appendFrom(*m_statement, int(i));
     ++m_fetched;
     return true;
 }
@@ -550,15 +613,11 @@ ColumnKind Query::columnKind(int column) const
 QStringList Query::queryPlan()
 {
     prepare();
-    QSqlQuery q = m_db->newQuery();
-    if (!q.prepare(u"EXPLAIN QUERY PLAN "_s % effectiveSql()))
-        fail(u"preparar a consulta sobre"_s, q);
-    bindPending(q);
-    if (!q.exec())
-        fail(u"ler"_s, q);
+    Statement plan(m_db->connection(), u"EXPLAIN QUERY PLAN "_s % effectiveSql(), m_attachedFiles.value(0));
+    bindPending(plan);
     QStringList lines;
-    while (q.next())
-        lines << q.value(3).toString();
+    while (plan.step(u"ler"_s))
+        lines << QString::fromUtf8(plan.bytes(3));
     return lines;
 }
 

@@ -12,12 +12,10 @@
 #include <memory>
 #include <vector>
 
-class QSqlError;
-class QSqlQuery;
-
 namespace cofrel::data {
 
 class Database;
+class Statement;
 
 // An SQL query component: its text is replaced, named parameters are bound
 // as dates or integers, then it is prepared and opened. The result is read
@@ -91,7 +89,7 @@ Q_SIGNALS:
 private:
     struct Column;
     void requireOpen() const;
-    void bindPending(QSqlQuery &query);
+    void bindPending(Statement &statement);
     bool fetchOne();
     void resume();
     void setUpContinuation();
@@ -102,13 +100,12 @@ private:
     void settle();
     void forgetDatabase();
     QString effectiveSql() const;
-    [[noreturn]] void fail(const QString &action, const QSqlQuery &query);
-    [[noreturn]] void failAndClose(const QString &action, const QSqlError &error);
 
     QString m_alias;
     QString m_sql;
     QVariantHash m_params; // name without colon -> value
-    std::unique_ptr<QSqlQuery> m_query;
+    std::unique_ptr<Statement> m_statement;
+    bool m_rowReady = false;            // a row stepped to (by open) and not yet read
     std::vector<Column> m_columns;
     QStringList m_attachedFiles;
     QString m_schema;                   // the table read ("f7"), empty when none
@@ -119,7 +116,7 @@ private:
     bool m_fieldsLive = false;          // Fields were handed out: keep m_currentRow current
     QStringList m_orderColumns;         // quoted; empty when the rows cannot be resumed by key
     std::vector<int> m_orderIndexes;    // their result columns
-    QVariantList m_lastKey;             // their stored values in the last row read
+    QVariantList m_lastKey;             // their stored values in the last row read before letting go
     bool m_suspended = false;           // statement let go; resume after m_lastKey
     Database *m_db = nullptr;
     int m_position = 0;
