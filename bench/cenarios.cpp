@@ -1,0 +1,299 @@
+#include "cenarios.h"
+
+#include "amostras.h"
+#include "interacao_bench.h"
+#include "janelas.h"
+#include "partida.h"
+
+#include "accounts/cofrel_login.h"
+#include "app/clock.h"
+#include "app/cofrel_app.h"
+#include "app/cofrel_uteis.h"
+#include "app/forms.h"
+#include "app/guard.h"
+#include "app/login_context.h"
+#include "app/modal_result.h"
+#include "app/window_setup.h"
+#include "data/cofrel_dados.h"
+#include "data/query.h"
+#include "ledger/cofrel_inclui_valor.h"
+#include "ledger/cofrel_main.h"
+#include "ledger/cofrel_main_abas.h"
+#include "ledger/painel_grafico.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QTextStream>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+namespace cofrel::bench {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Every period in turn, starting away from "01 mês" (the one shown after
+// the login), so each pick is a real change.
+constexpr int Periodos[] = {4, 5, 6, 7, 8, 0, 1, 2, 3};
+
+void progresso(const QString &texto)
+{
+    QTextStream(stderr) << "  " << texto << '\n';
+}
+
+// A modal dialog nobody expected (a due entry, an error box) would wait
+// forever: it is cancelled and counted as an error of the figure.
+class VigiaDialogos final : public QObject {
+public:
+    explicit VigiaDialogos(InteracaoBench &interacao) : m_interacao(interacao)
+    {
+        m_timer.setInterval(200);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && !esperado) {
+                m_interacao.erros << u"diálogo inesperado: "_s + modal->windowTitle();
+                if (auto *dialogo = qobject_cast<QDialog *>(modal))
+                    dialogo->reject();
+            }
+        });
+        m_timer.start();
+    }
+    bool esperado = false;
+
+private:
+    InteracaoBench &m_interacao;
+    QTimer m_timer;
+};
+
+struct Figura {
+    Amostras amostras;
+    int pinturas = 0;
+    QStringList erros;
+
+    QJsonObject paraJson(int repeticoes) const
+    {
+        QJsonObject o = amostras.paraJson();
+        o.insert(u"pinturasPorVez"_s, repeticoes > 0 ? double(pinturas) / repeticoes : 0.0);
+        if (!erros.isEmpty())
+            o.insert(u"erros"_s, QJsonArray::fromStringList(erros));
+        return o;
+    }
+};
+
+class Medicao final {
+public:
+    explicit Medicao(const OpcoesLivro &opcoes) : m_opcoes(opcoes), m_vigia(m_interacao) {}
+
+    QJsonObject executa();
+
+private:
+    TformCofrelMain &principal() { return *forms().CofrelMain; }
+    // Runs \a passo \a vezes, timing each run from its start to the end of
+    // the repaints it caused; \a prepara runs before each, untimed.
+    void mede(Figura &figura, int vezes, const std::function<void(int)> &prepara,
+              const std::function<void(int, Cronometro &)> &passo);
+    void criaJanelas();
+    void entra(Figura &b);
+    void incluiValor(int vez, Cronometro &relogio);
+
+    const OpcoesLivro &m_opcoes;
+    InteracaoBench m_interacao;
+    ContaPinturas m_pinturas;
+    VigiaDialogos m_vigia;
+};
+
+void Medicao::mede(Figura &figura, int vezes, const std::function<void(int)> &prepara,
+                   const std::function<void(int, Cronometro &)> &passo)
+{
+    for (int vez = 0; vez < vezes; ++vez) {
+        if (prepara)
+            prepara(vez);
+        esvazia();
+        const QStringList errosAntes = m_interacao.erros;
+        const int pinturasAntes = m_pinturas.total();
+        Cronometro relogio;
+        relogio.start();
+        passo(vez, relogio);
+        esvazia();
+        figura.amostras.valores.push_back(relogio.ms());
+        figura.amostras.cpu.push_back(relogio.cpuMs());
+        figura.pinturas += m_pinturas.total() - pinturasAntes;
+        for (qsizetype i = errosAntes.size(); i < m_interacao.erros.size(); ++i)
+            figura.erros << m_interacao.erros[i];
+    }
+}
+
+void Medicao::criaJanelas()
+{
+    createForms();
+    mostraEPinta(forms().CofrelLogin, m_pinturas);
+    TformCofrelLogin &login = *forms().CofrelLogin;
+    login.comboUsuario->setCurrentIndex(login.comboUsuario->findText(m_opcoes.usuario));
+    login.editSenha->setText(m_opcoes.senha);
+}
+
+// (b): from the click on "Entrar" to the main window shown and drawn with
+// the statement, the balance, the chart and the first due-entry check.
+void Medicao::entra(Figura &b)
+{
+    bool concluida = false;
+    int pinturasNaConclusao = 0;
+    const QMetaObject::Connection conexao =
+        QObject::connect(&principal(), &TformCofrelMain::verificacaoConcluida, [&] {
+            concluida = true;
+            pinturasNaConclusao = m_pinturas.daJanela(&principal());
+        });
+    mede(b, 1, {}, [&](int, Cronometro &) {
+        TformCofrelLogin &login = *forms().CofrelLogin;
+        guarded([&] { login.buttonIniciarClick(); });
+        if (login.result() != mrOk) {
+            m_interacao.erros << u"o login não foi aceito"_s;
+            return;
+        }
+        principal().show();
+        if (!esperaAte([&] { return concluida && m_pinturas.daJanela(&principal()) > pinturasNaConclusao; }))
+            m_interacao.erros << u"a janela principal não concluiu a verificação nem foi desenhada"_s;
+    });
+    QObject::disconnect(conexao);
+}
+
+// (e): the person has typed the entry and presses OK; timed from OK to the
+// end of the handler of "&Incluir Valor" (post, statement, check, chart)
+// and the repaints.
+void Medicao::incluiValor(int vez, Cronometro &relogio)
+{
+    TformIncluirValor &dialogo = *forms().IncluirValor;
+    m_vigia.esperado = true;
+    QTimer::singleShot(0, &dialogo, [&, vez] {
+        dialogo.editDescricao->setText(u"Conferência nº %1 do desempenho"_s.arg(vez + 1));
+        dialogo.editValor->setText(u"12"_s + separadorDecimal() + u"34"_s);
+        esvazia();
+        relogio.start();
+        guarded([&] { dialogo.buttonOKClick(); });
+    });
+    principal().buttonIncluiValorClick();
+    m_vigia.esperado = false;
+}
+
+QJsonObject Medicao::executa()
+{
+    const OpcoesLivro &o = m_opcoes;
+    QJsonObject figuras;
+    const double cargaInicial = cargaDoSistema();
+
+    progresso(u"(a) partida, %1 vezes"_s.arg(o.repeticoesPartida));
+    Figura a;
+    Figura aBase;
+    Figura aBaseTexto;
+    medePartida(o.pastaDoPrograma, o.repeticoesPartida, a.amostras, aBase.amostras, aBaseTexto.amostras);
+    if (a.amostras.vazia())
+        a.erros << u"a partida falhou"_s;
+    figuras.insert(u"a"_s, a.paraJson(0));
+    figuras.insert(u"a_base"_s, aBase.paraJson(0));
+    figuras.insert(u"a_base_texto"_s, aBaseTexto.paraJson(0));
+
+    progresso(u"(b) login, %1 vezes"_s.arg(o.repeticoes));
+    Figura b;
+    double memoria = 0.0;
+    for (int vez = 0; vez < o.repeticoes; ++vez) {
+        if (vez > 0)
+            destroyForms(); // each log-in starts from a fresh start-up
+        criaJanelas();
+        entra(b);
+        if (vez == 0)
+            memoria = picoMemoriaMb();
+    }
+    figuras.insert(u"b"_s, b.paraJson(o.repeticoes));
+    figuras.insert(u"h"_s, QJsonObject{{u"mediana"_s, memoria}, {u"minimo"_s, memoria}, {u"maximo"_s, memoria},
+                                       {u"amostras"_s, QJsonArray{memoria}}});
+    TformCofrelMain &janela = principal();
+    TDados &dados = *forms().Dados;
+    const QString saldo = janela.editSaldo->text();
+    const int linhasDoExtrato = dados.Query.fetchedRows();
+
+    progresso(u"(c) troca de período"_s);
+    Figura c;
+    mede(c, o.repeticoes, {}, [&](int vez, Cronometro &) {
+        janela.comboPeriodo->setCurrentIndex(Periodos[vez % 9]);
+        guarded([&] { janela.comboPeriodoChange(); });
+    });
+    figuras.insert(u"c"_s, c.paraJson(o.repeticoes));
+
+    progresso(u"(d) atualização do gráfico"_s);
+    janela.TabControl->setTabIndex(1);
+    esvazia();
+    Figura d;
+    mede(d, o.repeticoes, {}, [&](int vez, Cronometro &) {
+        janela.panelGrafico->comboPeriodoGrafico->setCurrentIndex(Periodos[vez % 9]);
+        guarded([&] { janela.comboPeriodoGraficoChange(); });
+    });
+    figuras.insert(u"d"_s, d.paraJson(o.repeticoes));
+    // Back to what the login leaves: both periods "01 mês", the statement tab.
+    janela.panelGrafico->comboPeriodoGrafico->setCurrentIndex(3);
+    guarded([&] { janela.comboPeriodoGraficoChange(); });
+    janela.TabControl->setTabIndex(0);
+    janela.comboPeriodo->setCurrentIndex(3);
+    guarded([&] { janela.comboPeriodoChange(); });
+
+    progresso(u"(e) inclusão de um lançamento"_s);
+    Figura e;
+    mede(e, o.repeticoes, {}, [&](int vez, Cronometro &relogio) { incluiValor(vez, relogio); });
+    figuras.insert(u"e"_s, e.paraJson(o.repeticoes));
+
+    progresso(u"(f) verificação dos planejados"_s);
+    Figura f;
+    const int bipesAntes = m_interacao.bipes;
+    mede(f, o.repeticoes, {}, [&](int, Cronometro &) { guarded([&] { janela.timerDFinTimer(); }); });
+    if (m_interacao.bipes != bipesAntes)
+        f.erros << u"havia lançamentos planejados vencidos"_s;
+    figuras.insert(u"f"_s, f.paraJson(o.repeticoes));
+
+    progresso(u"(g) cópia do extrato \"Completo\", %1 vezes"_s.arg(o.repeticoesCopia));
+    Figura g;
+    mede(
+        g, o.repeticoesCopia,
+        [&](int) {
+            janela.comboPeriodo->setCurrentIndex(8);
+            guarded([&] { janela.comboPeriodoChange(); });
+        },
+        [&](int, Cronometro &) { guarded([&] { janela.buttonClipboardClick(); }); });
+    figuras.insert(u"g"_s, g.paraJson(o.repeticoesCopia));
+    const double memoriaAposCopia = picoMemoriaMb();
+
+    destroyForms();
+    return {{u"transacoes"_s, double(o.transacoes)},
+            {u"figuras"_s, figuras},
+            {u"saldo"_s, saldo},
+            {u"linhasDoExtratoAposLogin"_s, linhasDoExtrato},
+            {u"picoMemoriaAposCopiaMb"_s, memoriaAposCopia},
+            {u"cargaInicial"_s, cargaInicial},
+            {u"cargaFinal"_s, cargaDoSistema()},
+            {u"mensagens"_s, QJsonArray::fromStringList(m_interacao.mensagens)}};
+}
+
+} // namespace
+
+QJsonObject medeLivro(const OpcoesLivro &opcoes)
+{
+    LoginContext &contexto = loginContext();
+    contexto.AppDir = QDir(opcoes.pastaDoPrograma).absolutePath() + u'/';
+    contexto.CategoryNames.clear();
+    // A ledger made on another day keeps its "today": nothing falls due
+    // and the periods hold the same rows whenever it is measured.
+    std::optional<clock::FixedNow> hoje;
+    if (opcoes.hoje.isValid())
+        hoje.emplace(opcoes.hoje);
+    QApplication::setApplicationName(QString::fromUtf16(AppTitle));
+    registraFontes();
+    QApplication::setFont(fonteJanela());
+    Medicao medicao(opcoes);
+    return medicao.executa();
+}
+
+} // namespace cofrel::bench

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDate>
+#include <QJsonObject>
+#include <QString>
+
+namespace cofrel::bench {
+
+struct OpcoesLivro {
+    QString pastaDoPrograma; // AppDir: fundo.bmp and dados/ with the ledger
+    QString usuario;
+    QString senha;
+    qint64 transacoes = 0;   // as generated, for the report
+    int repeticoes = 15;     // figures (b) to (f)
+    int repeticoesCopia = 5; // figure (g)
+    int repeticoesPartida = 7;
+    QDate hoje;              // the clock fixed to this day (the ledger's own), when valid
+};
+
+// Every figure on one ledger, in this process (a QApplication must exist):
+// (a) in fresh processes, then (b) log-in with (h) the peak memory after
+// the first one, (c) period change, (d) chart refresh, (e) a transaction
+// added end to end, (f) the due-entry check, (g) the statement copy of
+// "Completo".
+QJsonObject medeLivro(const OpcoesLivro &opcoes);
+
+} // namespace cofrel::bench
