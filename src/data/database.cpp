@@ -17,6 +17,7 @@
 #include <map>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace cofrel::data {
 
@@ -93,6 +94,11 @@ QString temporaryMainFile()
     if (!file.open())
         return {};
     return file.fileName();
+}
+
+bool writable(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
@@ -205,7 +211,11 @@ QString Database::openConnection(const QString &mainFile)
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
-        db.setDatabaseName(mainFile.isEmpty() ? u":memory:"_s : mainFile);
+        // mode=rw: a main file that can only be read would fail every
+        // BEGIN IMMEDIATE; the temporary folder serves instead.
+        db.setDatabaseName(mainFile.isEmpty()
+                               ? u":memory:"_s
+                               : QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) + u"?mode=rw"_s);
         // A file locked by another program is waited for briefly, then the
         // operation fails with a message naming it.
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s);
@@ -214,6 +224,11 @@ QString Database::openConnection(const QString &mainFile)
         } else {
             QSqlQuery q(db);
             if (!q.exec(u"SELECT count(*) FROM main.sqlite_master"_s) || !q.next())
+                failure = engineText(q.lastError());
+            // An empty file becomes a database at the first write
+            // transaction; done now, so later ones never write to it.
+            else if (!mainFile.isEmpty() && QFileInfo(mainFile).size() == 0
+                     && !q.exec(u"PRAGMA main.user_version = 1"_s))
                 failure = engineText(q.lastError());
         }
         if (failure.isEmpty())
@@ -313,6 +328,7 @@ Database::Attachment Database::attach(const QString &fileName)
     entry.attachment.schema = key;
     entry.attachment.fileName = fileName;
     entry.path = path;
+    entry.readOnly = !writable(path);
     fileIdentity(path, entry.device, entry.inode);
     prepareAttachment(entry, path);
     entry.users = 1;
@@ -330,11 +346,22 @@ bool Database::stillValid(const Entry &entry)
     quint64 inode = 0;
     if (!fileIdentity(entry.path, device, inode) || device != entry.device || inode != entry.inode)
         return false;
+    // Opened while it could only be read (a read-only folder): now that it
+    // can be written, it is opened again, or it would stay read-only.
+    if (entry.readOnly && writable(entry.path))
+        return false;
     QSqlQuery q = newQuery();
     q.prepare(u"SELECT 1 FROM %1.sqlite_master WHERE type = 'table' AND name = ?"_s.arg(
         quoted(entry.attachment.schema)));
     q.addBindValue(entry.attachment.table);
-    return q.exec() && q.next();
+    if (q.exec())
+        return q.next();
+    // Locked by another program is not replaced: say so now rather than
+    // wait again while attaching it anew.
+    const int code = nativeCode(q.lastError()) & 0xff;
+    if (code == SqliteBusy || code == SqliteLocked)
+        raiseEngineError(u"abrir a tabela"_s, entry.attachment.fileName, engineText(q.lastError()), code);
+    return false;
 }
 
 void Database::evictIdle(int keepIdle, int maxTotal)
@@ -586,7 +613,10 @@ void raiseEngineError(const QString &action, const QString &fileName, const QStr
     case SqliteFull:
         throw Error(u"Não há espaço em disco para gravar na tabela %1. (%2)"_s.arg(file, engineText));
     case SqliteCantOpen:
-        throw Error(u"Não foi possível abrir a tabela %1. (%2)"_s.arg(file, engineText));
+        // Also a journal that cannot be made beside the file (a read-only folder).
+        throw Error(u"Não foi possível %1 %2: o arquivo, ou o diário de gravação que o acompanha na pasta "
+                    u"de dados, não pôde ser aberto; veja se a pasta permite gravação. (%3)"_s.arg(
+                        action, file, engineText));
     case SqliteIoErr:
         throw Error(u"Erro de leitura ou gravação no arquivo %1. (%2)"_s.arg(file, engineText));
     default:

@@ -112,6 +112,7 @@ private:
         quint64 device = 0;
         quint64 inode = 0;
         quint64 lastUse = 0;
+        bool readOnly = false; // could not be written when attached
     };
     QString openConnection(const QString &mainFile);
     QString filesWrittenInTransaction() const;

@@ -95,8 +95,12 @@ public:
         createForms();
         pasta.loginAs(u"Ana"_s, usuario);
         insereLancamento();
+        // Shown and activated as after the login: the activation's run of
+        // the due-entry check is over before anything else happens.
         main().show();
-        main().comboPeriodoChange();
+        QApplication::setActiveWindow(&main());
+        m_ativa = QTest::qWaitForWindowActive(&main());
+        QCoreApplication::processEvents();
     }
     ~Programa() { destroyForms(); }
 
@@ -139,10 +143,13 @@ public:
     QString vencimento() { return consultaUm(caminho(dfin()), u"SELECT Data FROM dfin"_s).toString(); }
     int usuarios() { return consultaUm(caminho(u"users.db"_s), u"SELECT count(*) FROM users"_s).toInt(); }
 
+    bool ativa() const { return m_ativa; }
+
     ScriptedInteraction interacao;
     int usuario = 0;
 
 private:
+    bool m_ativa = false;
     TestFolder &m_pasta;
     clock::FixedNow m_hoje;
 };
@@ -530,6 +537,8 @@ void TestFalhas::falhaMostraMensagemENaoMudaNada()
     }
     {
         Programa programa(pasta);
+        QVERIFY(programa.ativa());
+        QVERIFY2(programa.interacao.errors.isEmpty(), qPrintable(programa.interacao.errors.join(u" | "_s)));
         if (operacao == Operacao::Vencido)
             programa.planejaVencidoHoje();
         const Efeito inicial = efeito(programa);
@@ -555,13 +564,24 @@ void TestFalhas::falhaMostraMensagemENaoMudaNada()
             return;
         const auto antes = semOsDoDefeito(impressoes(pasta.dataDir()), defeito->proprios());
 
+        // The longest stretch the program keeps a person waiting: from the
+        // click to the first message, between messages, from the last to
+        // the end.
         programa.interacao.errors.clear();
         QElapsedTimer relogio;
         relogio.start();
+        qint64 ultimo = 0;
+        qint64 demorou = 0;
+        programa.interacao.onError = [&](const QString &) {
+            demorou = qMax(demorou, relogio.elapsed() - ultimo);
+            ultimo = relogio.elapsed();
+        };
         executa(programa, operacao);
-        const qint64 demorou = relogio.elapsed();
+        demorou = qMax(demorou, relogio.elapsed() - ultimo);
+        programa.interacao.onError = nullptr;
         const QStringList mensagens = programa.interacao.errors;
-        qInfo("%lld ms: %s", demorou, qPrintable(mensagens.join(u" | "_s)));
+        qInfo("%lld ms no máximo sem resposta, %lld ms ao todo: %s", demorou, relogio.elapsed(),
+              qPrintable(mensagens.join(u" | "_s)));
 
         QVERIFY2(!mensagens.isEmpty(), "a falha não foi mostrada");
         for (const QString &m : mensagens) {
@@ -573,7 +593,7 @@ void TestFalhas::falhaMostraMensagemENaoMudaNada()
             QVERIFY2(nomeia, qPrintable(u"a mensagem não nomeia o arquivo: "_s + m));
             QVERIFY2(emPortugues(m), qPrintable(m));
         }
-        QVERIFY2(demorou < 8000, "a operação demorou demais");
+        QVERIFY2(demorou < 4000, "a operação ficou parada tempo demais");
         QCOMPARE(semOsDoDefeito(impressoes(pasta.dataDir()), defeito->proprios()), antes);
 
         defeito->tira();
@@ -582,6 +602,9 @@ void TestFalhas::falhaMostraMensagemENaoMudaNada()
         ++m_tentadas;
         const Efeito semFalha = efeito(programa);
         programa.interacao.errors.clear();
+        // As a person would, the statement is shown again first (a failed
+        // refresh left it empty).
+        guarded([&] { programa.main().comboPeriodoChange(); });
         executa(programa, operacao);
         QVERIFY2(programa.interacao.errors.isEmpty(), qPrintable(programa.interacao.errors.join(u" | "_s)));
         confereEfeito(operacao, semFalha, efeito(programa));
