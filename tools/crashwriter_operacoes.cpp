@@ -25,8 +25,12 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QScopeGuard>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 
 #include <unistd.h>
 
@@ -337,6 +341,7 @@ void Escritor::incluiLancamento(const Usuario &usuario)
     qint64 novo = 0;
     const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
                                           [&] { novo = dados().TableFin.currentId(); });
+    const auto desliga = qScopeGuard([&] { QObject::disconnect(conexao); });
     QJsonObject b = comoJson(data, categoria, descricao, centavos);
     b.insert(u"op"_s, u"lancamento"_s);
     b.insert(u"u"_s, usuario.numero);
@@ -344,7 +349,6 @@ void Escritor::incluiLancamento(const Usuario &usuario)
     m_interacao->ditos.clear();
     dialogo.setResult(0);
     dialogo.buttonOKClick();
-    QObject::disconnect(conexao);
     confirmaSemErros(u"inclusão de lançamento"_s);
     if (dialogo.result() != mrOk || novo == 0)
         throw Error(u"O lançamento não foi gravado."_s);
@@ -422,11 +426,13 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
     const std::vector<Linha> vencidos = leVencidos(hoje);
 
     TformIncluirValor &dialogo = *forms().IncluirValor;
+    std::vector<Linha> pendentes = vencidos;
     int oferta = -1;
     qint64 reservado = 0;
     bool falhou = false;
     const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
                                           [&] { reservado = dados().TableFin.currentId(); });
+    const auto desliga = qScopeGuard([&] { QObject::disconnect(conexao); });
     const auto confirmaAnterior = [&] {
         if (oferta >= 0)
             emite('A', {{u"op"_s, u"vencido"_s}, {u"id"_s, reservado}});
@@ -435,12 +441,24 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
         confirmaAnterior();
         ++oferta;
         reservado = 0;
-        if (size_t(oferta) >= vencidos.size()) {
+        // The row on offer: the next in the statement's order when the
+        // dialog shows it, otherwise the one it shows.
+        const auto mostra = [&](const Linha &l) {
+            return dialogo.editData->displayText() == FormatData(l.data)
+                   && dialogo.editDescricao->text() == l.descricao
+                   && dialogo.comboCategoria->currentIndex() == l.categoria - 1
+                   && dialogo.editValor->text() == FormatValor(double(std::llabs(l.centavos)) / 100.0);
+        };
+        const auto oferecida = !pendentes.empty() && mostra(pendentes.front())
+                                   ? pendentes.begin()
+                                   : std::find_if(pendentes.begin(), pendentes.end(), mostra);
+        if (oferecida == pendentes.end()) {
             falhou = true;
             dialogo.buttonSairClick();
             return;
         }
-        const Linha &l = vencidos[size_t(oferta)];
+        const Linha l = *oferecida;
+        pendentes.erase(oferecida);
         const bool ok = sorteia(0, 9) < 7;
         QJsonObject b{{u"op"_s, u"vencido"_s},
                       {u"u"_s, usuario.numero},
@@ -466,7 +484,6 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
     });
     m_interacao->ditos.clear();
     ofereceLancamentosVencidos(dados(), dialogo);
-    QObject::disconnect(conexao);
     confirmaSemErros(u"lançamento vencido"_s);
     if (falhou || size_t(oferta + 1) != vencidos.size())
         throw Error(u"A verificação de vencidos não ofereceu o que se esperava."_s);
