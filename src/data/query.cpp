@@ -241,6 +241,7 @@ Query::Query(QString alias, QObject *parent)
 Query::~Query()
 {
     close();
+    dropKept();
 }
 
 // ---- Text and parameters ----------------------------------------------------
@@ -366,7 +367,10 @@ void Query::prepare()
     m_db = &Database::forAlias(m_alias);
     try {
         attachTables();
-        m_statement = std::make_unique<Statement>(m_db->connection(), effectiveSql(), m_attachedFiles.value(0));
+        m_statementSql = effectiveSql();
+        m_statement = takeKept(m_statementSql);
+        if (!m_statement)
+            m_statement = std::make_unique<Statement>(m_db->connection(), m_statementSql, m_attachedFiles.value(0));
     } catch (...) {
         m_statement.reset();
         releaseTables();
@@ -387,6 +391,7 @@ void Query::open()
     bool first = false;
     try {
         m_statement->reset();
+        m_statement->clearBindings();
         bindPending(*m_statement);
         first = m_statement->step(u"abrir a consulta sobre"_s);
     } catch (...) {
@@ -454,6 +459,12 @@ void Query::close()
     const bool wasOpen = m_open;
     if (!m_open && !m_prepared)
         return;
+    if (m_statement && m_db && !m_statementSql.isEmpty()) {
+        try {
+            keep(std::move(m_statement));
+        } catch (...) {
+        }
+    }
     m_statement.reset();
     m_rowReady = false;
     if (m_db)
@@ -474,6 +485,56 @@ void Query::close()
         } catch (...) {
         }
     }
+}
+
+// ---- Statements kept for the next time ------------------------------------
+
+namespace {
+
+// A chart refresh runs ten texts on one query (nine sums and the balance).
+constexpr size_t MaxKept = 12;
+
+} // namespace
+
+std::unique_ptr<Statement> Query::takeKept(const QString &sql)
+{
+    if (m_keptDb != m_db) {
+        dropKept();
+        return {};
+    }
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (it->first == sql) {
+            std::unique_ptr<Statement> statement = std::move(it->second);
+            m_kept.erase(it);
+            return statement;
+        }
+    }
+    return {};
+}
+
+void Query::keep(std::unique_ptr<Statement> statement)
+{
+    statement->reset(); // no read lock held while it waits
+    if (m_keptDb != m_db) {
+        dropKept();
+        m_keptDb = m_db;
+        // Kept statements must go before the connection they belong to.
+        m_keptDb->addClient(&m_kept, {{}, {}, [this] {
+                                          m_kept.clear();
+                                          m_keptDb = nullptr;
+                                      }});
+    }
+    m_kept.emplace_back(m_statementSql, std::move(statement));
+    if (m_kept.size() > MaxKept)
+        m_kept.erase(m_kept.begin());
+}
+
+void Query::dropKept() noexcept
+{
+    if (m_keptDb)
+        m_keptDb->removeClient(&m_kept);
+    m_kept.clear();
+    m_keptDb = nullptr;
 }
 
 // The database is going away: let go of the statement without touching it.
@@ -540,6 +601,7 @@ void Query::resume()
     if (next->columnCount() != int(m_columns.size()))
         throw Error(u"A consulta sobre %1 mudou de colunas enquanto era lida."_s.arg(m_attachedFiles.value(0)));
     m_statement = std::move(next);
+    m_statementSql.clear(); // a continuation: not kept for the next time
     m_rowReady = false;
     m_suspended = false;
 }

@@ -100,12 +100,21 @@ private:
     void settle();
     void forgetDatabase();
     QString effectiveSql() const;
+    std::unique_ptr<Statement> takeKept(const QString &sql);
+    void keep(std::unique_ptr<Statement> statement);
+    void dropKept() noexcept;
 
     QString m_alias;
     QString m_sql;
     QVariantHash m_params; // name without colon -> value
     std::unique_ptr<Statement> m_statement;
+    QString m_statementSql;             // its text as run
     bool m_rowReady = false;            // a row stepped to (by open) and not yet read
+    // Statements of texts run before, reset, for the next time the same
+    // text is opened (a chart refresh runs the same nine sums again and
+    // again); they belong to m_keptDb's connection.
+    std::vector<std::pair<QString, std::unique_ptr<Statement>>> m_kept;
+    Database *m_keptDb = nullptr;
     std::vector<Column> m_columns;
     QStringList m_attachedFiles;
     QString m_schema;                   // the table read ("f7"), empty when none

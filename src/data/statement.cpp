@@ -89,6 +89,11 @@ void Statement::reset() noexcept
     sqlite3_reset(m_statement);
 }
 
+void Statement::clearBindings() noexcept
+{
+    sqlite3_clear_bindings(m_statement);
+}
+
 bool Statement::step(const QString &action)
 {
     const int result = sqlite3_step(m_statement);

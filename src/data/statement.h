@@ -32,6 +32,8 @@ public:
     bool bind(const QString &name, const QVariant &value);
     // Back to the start, keeping the bindings; lets go of the read lock.
     void reset() noexcept;
+    // Every parameter back to null.
+    void clearBindings() noexcept;
     // The next row; false at the end. Throws, with \a action in the
     // message, when the engine fails.
     bool step(const QString &action);
