@@ -16,6 +16,11 @@ sizes=${COFREL_BENCH_SIZES:-"10000 100000 1000000"}
 runs=${COFREL_BENCH_RUNS:-15}
 export QT_QPA_PLATFORM=offscreen
 export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-/usr/share/fonts/truetype}
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target cofrel_bench cofrel_ledgergen cofrel_make_assets
