@@ -287,11 +287,21 @@ void deixaEscrever(QProcess &escritor, QByteArray &saida, int espera)
     }
 }
 
-void mata(QProcess &escritor)
+// True when the writer was still running, so the kill was ours.
+bool mata(QProcess &escritor)
 {
-    if (escritor.state() == QProcess::Running)
+    const bool vivo = escritor.state() == QProcess::Running;
+    if (vivo)
         ::kill(pid_t(escritor.processId()), SIGKILL);
     escritor.waitForFinished(30'000);
+    return vivo;
+}
+
+// A sanitizer's report also ends a process abnormally: told apart by what
+// it printed.
+bool semRelatorioDeSanitizer(const QByteArray &erros)
+{
+    return !erros.contains("Sanitizer") && !erros.contains("runtime error:");
 }
 
 } // namespace
@@ -388,12 +398,13 @@ void TestQuedas::quedasAoAcaso()
         QByteArray saida;
         QVERIFY2(esperaPronto(escritor, saida), escritor.readAllStandardError().constData());
         deixaEscrever(escritor, saida, int(sorte() % 300));
-        mata(escritor);
+        const bool morteNossa = mata(escritor);
         saida += escritor.readAllStandardOutput();
+        const QByteArray erros = escritor.readAllStandardError();
         const Relato relato = interpreta(saida);
-        QVERIFY2(escritor.exitStatus() == QProcess::CrashExit,
-                 qPrintable(u"o escritor parou sozinho: "_s + relato.erro
-                            + QString::fromLocal8Bit(escritor.readAllStandardError())));
+        QVERIFY2(morteNossa && escritor.exitStatus() == QProcess::CrashExit,
+                 qPrintable(u"o escritor parou sozinho: "_s + relato.erro + QString::fromLocal8Bit(erros)));
+        QVERIFY2(semRelatorioDeSanitizer(erros), erros.constData());
         confere(pasta.dataDir(), modelo, relato);
         if (QTest::currentTestFailed()) {
             qWarning("queda %d de %d", i + 1, quedas);
@@ -458,8 +469,9 @@ void TestQuedas::quedaEmCadaPassoDaReserva()
         escritor.setProcessEnvironment(ambienteDoEscritor());
         escritor.start(executavelDoEscritor(), {modo, pasta.appDir(), QString::number(passo)});
         escritor.waitForFinished(60'000);
-        saida = escritor.readAllStandardOutput() + escritor.readAllStandardError();
-        return escritor.exitStatus() == QProcess::CrashExit;
+        const QByteArray erros = escritor.readAllStandardError();
+        saida = escritor.readAllStandardOutput() + erros;
+        return escritor.exitStatus() == QProcess::CrashExit && semRelatorioDeSanitizer(erros);
     };
     QByteArray saida;
     QVERIFY2(!roda(0, saida), saida.constData());
