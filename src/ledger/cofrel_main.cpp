@@ -1,5 +1,7 @@
 #include "ledger/cofrel_main.h"
 
+#include <QScopeGuard>
+
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -397,8 +399,14 @@ void TformCofrelMain::retoma()
 
 void TformCofrelMain::timerDFinTimer()
 {
+    if (m_verificacaoEmCurso)
+        return;
     pausa();
-    ofereceLancamentosVencidos(dados(), dialogoValor());
+    {
+        m_verificacaoEmCurso = true;
+        const auto fim = qScopeGuard([this] { m_verificacaoEmCurso = false; });
+        ofereceLancamentosVencidos(dados(), dialogoValor());
+    }
     // A failed run leaves the timer stopped until the next resume.
     timerDFin->start();
     comboPeriodoChange();

@@ -85,6 +85,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A run of the due-entry check is under way: an activation or a timer
+    // event arriving while its dialog closes must not start another.
+    bool m_verificacaoEmCurso = false;
     void criaAbaExtrato();
     void criaBotoes();
     void ligaDados();
