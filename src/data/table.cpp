@@ -77,28 +77,22 @@ const IndexLayout *Table::resolveIndex() const
 
 void Table::setIndexFieldNames(const QString &fields)
 {
-    const QString previousFields = m_indexFieldNames;
-    const QString previousName = m_indexName;
-    m_indexFieldNames = fields;
-    m_indexName.clear();
-    if (!isOpen())
-        return;
-    try {
-        m_index = resolveIndex();
-    } catch (...) {
-        m_indexFieldNames = previousFields;
-        m_indexName = previousName;
-        throw;
-    }
-    reloadCurrent();
+    selectIndex(fields, {});
 }
 
 void Table::setIndexName(const QString &name)
 {
+    selectIndex({}, name);
+}
+
+// One of the two is empty: an index is chosen by field list or by name.
+// An open table keeps its row; a choice that does not resolve is undone.
+void Table::selectIndex(const QString &fields, const QString &name)
+{
     const QString previousFields = m_indexFieldNames;
     const QString previousName = m_indexName;
+    m_indexFieldNames = fields;
     m_indexName = name;
-    m_indexFieldNames.clear();
     if (!isOpen())
         return;
     try {

@@ -84,6 +84,7 @@ Q_SIGNALS:
 
 private:
     const IndexLayout *currentIndex() const { return m_index; }
+    void selectIndex(const QString &fields, const QString &name);
     const IndexLayout *resolveIndex() const;
     void requireOpen() const;
     void checkBrowseMode();
