@@ -89,6 +89,27 @@ QVariant fromStored(ColumnKind kind, const QVariant &raw)
     return raw;
 }
 
+QString storableText(const QString &text, int maxLength)
+{
+    QString result;
+    result.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            if (maxLength > 0 && result.size() + 2 > maxLength)
+                break;
+            result.append(c).append(text.at(++i));
+            continue;
+        }
+        if (maxLength > 0 && result.size() + 1 > maxLength)
+            break;
+        const bool replaced = c.isSurrogate() || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF;
+        result.append(replaced ? QChar(QChar::ReplacementCharacter) : c);
+    }
+    return result;
+}
+
 QVariant toStored(ColumnKind kind, const QVariant &value, int maxLength)
 {
     if (value.isNull())
@@ -113,10 +134,8 @@ QVariant toStored(ColumnKind kind, const QVariant &value, int maxLength)
         return d.isValid() ? QVariant::fromValue(isoDate(d)) : QVariant();
     }
     case ColumnKind::Text: {
-        QString text = value.typeId() == QMetaType::QDate ? FormatData(value.toDate()) : value.toString();
-        if (maxLength > 0 && text.size() > maxLength)
-            text.truncate(maxLength);
-        return QVariant::fromValue(text);
+        const QString text = value.typeId() == QMetaType::QDate ? FormatData(value.toDate()) : value.toString();
+        return QVariant::fromValue(storableText(text, maxLength));
     }
     case ColumnKind::Bytes:
         if (value.typeId() == QMetaType::QByteArray)

@@ -18,6 +18,12 @@ QVariant fromStored(ColumnKind kind, const QVariant &raw);
 // cuts texts (0: no limit).
 QVariant toStored(ColumnKind kind, const QVariant &value, int maxLength = 0);
 
+// A text as the engine hands it back: the engine reads U+FFFE, U+FFFF and
+// unpaired surrogates as U+FFFD, so they are replaced before writing and
+// what is read equals what was written. \a maxLength cuts the text (0: no
+// limit) without splitting a surrogate pair.
+QString storableText(const QString &text, int maxLength = 0);
+
 // The date of an ISO text ("2024-01-31", time part ignored); invalid when
 // the text is none.
 QDate dateFromIso(const QString &text);

@@ -1,5 +1,7 @@
 #include "data/layouts.h"
 
+#include "data/conversions.h"
+
 namespace cofrel::data {
 
 using namespace Qt::StringLiterals;
@@ -15,7 +17,7 @@ QString foldedKey(const QString &name)
 {
     // Upper-cased first: the new-user window looks names up upper-cased, and
     // upper-casing expands letters (ß to SS) that folding alone keeps.
-    const QString folded = name.normalized(QString::NormalizationForm_C).toUpper().toCaseFolded();
+    const QString folded = storableText(name).normalized(QString::NormalizationForm_C).toUpper().toCaseFolded();
     QString base;
     base.reserve(folded.size());
     for (const QChar c : folded.normalized(QString::NormalizationForm_D)) {
