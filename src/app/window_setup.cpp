@@ -3,9 +3,12 @@
 #include "app/errors.h"
 #include "app/login_context.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
@@ -68,6 +71,35 @@ void centraNaTela(QWidget *window)
                  area.y() + (area.height() - window->height()) / 2);
 }
 
+namespace {
+
+// Every window shows the same picture: it is decoded once per file and
+// shared (a QPixmap is implicitly shared). The reader is told the format
+// first, so that a real BMP never loads every image plugin to guess it; a
+// file of another format is still recognised by its content.
+QPixmap carregaImagemFundo(const QString &file)
+{
+    static QString carregado;
+    static QDateTime modificado;
+    static QPixmap imagem;
+    const QDateTime agora = QFileInfo(file).lastModified();
+    if (file == carregado && agora == modificado && !imagem.isNull())
+        return imagem;
+    QImageReader bmp(file, "bmp");
+    bmp.setAutoDetectImageFormat(false);
+    QImage decoded = bmp.read();
+    if (decoded.isNull())
+        decoded = QImageReader(file).read();
+    if (decoded.isNull())
+        return {};
+    imagem = QPixmap::fromImage(std::move(decoded));
+    carregado = file;
+    modificado = agora;
+    return imagem;
+}
+
+} // namespace
+
 QLabel *criaImagemFundo(QWidget *window)
 {
     auto *image = new QLabel(window);
@@ -76,8 +108,8 @@ QLabel *criaImagemFundo(QWidget *window)
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->lower();
     const QString file = loginContext().AppDir + QStringLiteral("fundo.bmp");
-    QPixmap picture;
-    if (!picture.load(file))
+    const QPixmap picture = carregaImagemFundo(file);
+    if (picture.isNull())
         throw Error(QStringLiteral("Não foi possível carregar a imagem de fundo %1.").arg(file));
     image->setPixmap(picture);
     return image;

@@ -16,6 +16,7 @@
 #include "controls/data_grid.h"
 #include "data/cofrel_dados.h"
 #include "data/models.h"
+#include "ledger/caixa_relatorio.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main_abas.h"
 #include "ledger/cofrel_main_extrato.h"
@@ -32,7 +33,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -106,7 +106,7 @@ TformCofrelMain::TformCofrelMain(QWidget *parent)
 
     criaBotoes();
 
-    memo = new QPlainTextEdit(this);
+    memo = new CaixaRelatorio(this);
     memo->setObjectName(QStringLiteral("memo"));
     memo->setGeometry(280, 40, 145, 57);
     QFont courier(QStringLiteral("Courier New"));
@@ -114,8 +114,7 @@ TformCofrelMain::TformCofrelMain(QWidget *parent)
     courier.setFixedPitch(true);
     courier.setPixelSize(13);
     memo->setFont(courier);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setPlainText(QStringLiteral("memo"));
+    memo->guardaRelatorio(QStringLiteral("memo")); // design-time text, laid out only if shown
     memo->hide();
 
     // Last, under everything: it throws, naming the file, when the picture
@@ -353,7 +352,7 @@ void TformCofrelMain::buttonClipboardClick()
     if (TabControl->tabIndex() == 0) {
         const QString report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
                                                      editSaldo->text());
-        memo->setPlainText(report);
+        memo->guardaRelatorio(report);
         copiaRelatorioParaClipboard(report);
     } else if (panelGrafico->Chart) {
         panelGrafico->Chart->copyToClipboard();

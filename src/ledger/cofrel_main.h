@@ -9,13 +9,13 @@
 #include <optional>
 
 class AbasPrincipal;
+class CaixaRelatorio;
 class DataGrid;
 class PainelGrafico;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class TGradBtn;
@@ -50,7 +50,7 @@ public:
     TGradBtn *buttonClipboard = nullptr;
     TGradBtn *buttonAjuda = nullptr;
     TGradBtn *buttonSair = nullptr;
-    QPlainTextEdit *memo = nullptr;
+    CaixaRelatorio *memo = nullptr;
     QTimer *timerDFin = nullptr;
 
     // Handlers; each may throw, the connections run them guarded.

@@ -15,6 +15,7 @@
 #include "data/models.h"
 #include "data/query.h"
 #include "data/table.h"
+#include "ledger/caixa_relatorio.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "ledger/cofrel_main_abas.h"
@@ -485,6 +486,14 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
                              + u"Saldo em 10/03/2025: 2935.00"_s + Fim;
     QTRY_COMPARE(QGuiApplication::clipboard()->text(), esperado);
     QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
+    // The hidden box keeps the report; shown, it shows it.
+    QVERIFY(!janela.memo->isVisible());
+    QCOMPARE(janela.memo->relatorio(), esperado);
+    janela.memo->show();
+    const QString mostrado = QString(esperado).replace(u"\r\n"_s, u"\n"_s);
+    QCOMPARE(janela.memo->toPlainText(), mostrado);
+    QCOMPARE(janela.memo->relatorio(), mostrado);
+    janela.memo->hide();
     QTRY_COMPARE(indicador(janela), dados.size() - 1);
     QCOMPARE(livro.interacao.errors, QStringList());
 

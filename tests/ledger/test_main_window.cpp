@@ -15,6 +15,7 @@
 #include "data/cofrel_dados.h"
 #include "data/query.h"
 #include "data/table.h"
+#include "ledger/caixa_relatorio.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "ledger/cofrel_main_abas.h"
@@ -643,13 +644,13 @@ void TestMainWindow::copyOnStatementTabFillsMemo()
 {
     m_fx->insere(Hoje, QStringLiteral("linha"), 1, -7.0);
     mostra();
-    const QString before = m_janela->memo->toPlainText();
+    const QString before = m_janela->memo->relatorio();
     clica(m_janela->buttonClipboard);
     QVERIFY(m_fx->scripted.errors.isEmpty());
     m_janela->comboPeriodoChange();
     const QString expected = montaRelatorioExtrato(m_fx->dados->Query, m_janela->comboPeriodo->currentText(),
                                                    m_janela->editSaldo->text());
-    QCOMPARE(m_janela->memo->toPlainText(), expected);
+    QCOMPARE(m_janela->memo->relatorio(), expected);
     QVERIFY(m_janela->memo->isHidden());
     QCOMPARE(before, QStringLiteral("memo"));
 }
