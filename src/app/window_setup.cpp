@@ -79,12 +79,21 @@ namespace {
 // file of another format is still recognised by its content.
 QPixmap carregaImagemFundo(const QString &file)
 {
-    static QString carregado;
-    static QDateTime modificado;
-    static QPixmap imagem;
-    const QDateTime agora = QFileInfo(file).lastModified();
-    if (file == carregado && agora == modificado && !imagem.isNull())
-        return imagem;
+    // A file replaced on disk is read again: it is known by its name, time
+    // and size.
+    struct Carregada {
+        QString file;
+        QDateTime modified;
+        qint64 size = -1;
+        QPixmap picture;
+    };
+    static Carregada ultima;
+    const QFileInfo info(file);
+    if (!info.isFile())
+        return {};
+    if (info.absoluteFilePath() == ultima.file && info.lastModified() == ultima.modified
+        && info.size() == ultima.size)
+        return ultima.picture;
     QImageReader bmp(file, "bmp");
     bmp.setAutoDetectImageFormat(false);
     QImage decoded = bmp.read();
@@ -92,10 +101,8 @@ QPixmap carregaImagemFundo(const QString &file)
         decoded = QImageReader(file).read();
     if (decoded.isNull())
         return {};
-    imagem = QPixmap::fromImage(std::move(decoded));
-    carregado = file;
-    modificado = agora;
-    return imagem;
+    ultima = {info.absoluteFilePath(), info.lastModified(), info.size(), QPixmap::fromImage(std::move(decoded))};
+    return ultima.picture;
 }
 
 } // namespace
