@@ -93,13 +93,17 @@ double ArredondaCentavos(double amount)
 
 QString FormatValor(double amount)
 {
+    return FormatValor(amount, separadorDecimal());
+}
+
+QString FormatValor(double amount, QChar sep)
+{
     const double value = ArredondaCentavos(amount);
     QString text;
     if (std::fabs(value) < 1e15)
         text = QString::number(value, 'f', 2);
     else
         text = QString::number(value, 'g', 15); // beyond 15 significant digits
-    const QChar sep = separadorDecimal();
     if (sep != u'.')
         text.replace(u'.', sep);
     return text;

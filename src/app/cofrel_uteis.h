@@ -41,6 +41,9 @@ double ArredondaCentavos(double amount);
 // separator, leading minus for negatives; rounded to cents first so that a
 // sum that is zero in cents never shows as "-0.00".
 QString FormatValor(double amount);
+// The same with the locale's decimal separator looked up once by the
+// caller, for texts of many amounts.
+QString FormatValor(double amount, QChar sep);
 // Reads an amount typed with the regional decimal separator; text that does
 // not read as a finite number counts as 0.
 double LeValor(const QString &text);

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 
 #include <climits>
+#include <cmath>
 
 namespace cofrel::data {
 
@@ -655,6 +656,51 @@ QVariant Query::value(int row, int column) const
     if (row < 0 || column < 0 || row >= m_fetched || size_t(column) >= m_columns.size())
         return {};
     return m_columns[size_t(column)].at(size_t(row));
+}
+
+int Query::columnIndex(const QString &name) const
+{
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+const Query::Column *Query::columnOfKind(int row, int column, ColumnKind kind) const
+{
+    if (row < 0 || column < 0 || row >= m_fetched || size_t(column) >= m_columns.size())
+        return nullptr;
+    const Column &c = m_columns[size_t(column)];
+    return c.kind == kind ? &c : nullptr;
+}
+
+std::optional<QByteArrayView> Query::textAt(int row, int column) const
+{
+    const Column *c = columnOfKind(row, column, ColumnKind::Text);
+    if (!c)
+        return std::nullopt;
+    if (c->nulls[size_t(row)])
+        return QByteArrayView();
+    const qsizetype begin = row == 0 ? 0 : c->ends[size_t(row) - 1];
+    return QByteArrayView(c->arena.constData() + begin, c->ends[size_t(row)] - begin);
+}
+
+std::optional<double> Query::realAt(int row, int column) const
+{
+    const Column *c = columnOfKind(row, column, ColumnKind::Real);
+    if (!c)
+        return std::nullopt;
+    const double v = c->nulls[size_t(row)] ? 0.0 : c->reals[size_t(row)];
+    return std::isfinite(v) ? v : 0.0;
+}
+
+std::optional<QDate> Query::dateAt(int row, int column) const
+{
+    const Column *c = columnOfKind(row, column, ColumnKind::Date);
+    if (!c)
+        return std::nullopt;
+    return c->nulls[size_t(row)] ? QDate() : QDate::fromJulianDay(c->ints[size_t(row)]);
 }
 
 int Query::columnCount() const

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace cofrel::data {
@@ -72,6 +73,15 @@ public:
     // Fetches until at least \a rows rows are held or the result ends.
     void fetchUpTo(int rows);
     QVariant value(int row, int column) const; // row < fetchedRows()
+    int columnIndex(const QString &name) const; // -1 when there is none
+    // Reads for walks over many rows, without a QVariant per value. Each
+    // answers only for a column holding values of its own kind, and
+    // nullopt otherwise, so that the caller falls back to value(): a text
+    // as its stored UTF-8 bytes (a null one empty), a number (null: 0), a
+    // date (null: invalid). The bytes live until the query is closed.
+    std::optional<QByteArrayView> textAt(int row, int column) const;
+    std::optional<double> realAt(int row, int column) const;
+    std::optional<QDate> dateAt(int row, int column) const;
 
     // SQLite's plan for the statement as it runs, one line per step
     // ("SEARCH f7.fin USING COVERING INDEX ..."): for checking indexes.
@@ -88,6 +98,7 @@ Q_SIGNALS:
 
 private:
     struct Column;
+    const Column *columnOfKind(int row, int column, ColumnKind kind) const;
     void requireOpen() const;
     void bindPending(Statement &statement);
     bool fetchOne();

@@ -6,17 +6,17 @@ CaixaRelatorio::CaixaRelatorio(QWidget *parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 
-void CaixaRelatorio::guardaRelatorio(const QString &report)
+void CaixaRelatorio::guardaRelatorio(const QByteArray &utf8)
 {
     clear();
-    m_pendente = report;
+    m_pendente = utf8;
     if (isVisible())
         assentaPendente();
 }
 
 QString CaixaRelatorio::relatorio() const
 {
-    return m_pendente ? *m_pendente : toPlainText();
+    return m_pendente ? QString::fromUtf8(*m_pendente) : toPlainText();
 }
 
 void CaixaRelatorio::showEvent(QShowEvent *event)
@@ -28,7 +28,7 @@ void CaixaRelatorio::showEvent(QShowEvent *event)
 void CaixaRelatorio::assentaPendente()
 {
     if (m_pendente) {
-        setPlainText(*m_pendente);
+        setPlainText(QString::fromUtf8(*m_pendente));
         m_pendente.reset();
     }
 }

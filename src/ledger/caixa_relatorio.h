@@ -13,7 +13,7 @@ class CaixaRelatorio final : public QPlainTextEdit {
 public:
     explicit CaixaRelatorio(QWidget *parent = nullptr);
 
-    void guardaRelatorio(const QString &report);
+    void guardaRelatorio(const QByteArray &utf8);
     // The text the box holds: the last report, or its design-time text.
     QString relatorio() const;
 
@@ -23,5 +23,5 @@ protected:
 private:
     void assentaPendente();
 
-    std::optional<QString> m_pendente;
+    std::optional<QByteArray> m_pendente; // UTF-8
 };

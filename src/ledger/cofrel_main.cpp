@@ -114,7 +114,7 @@ TformCofrelMain::TformCofrelMain(QWidget *parent)
     courier.setFixedPitch(true);
     courier.setPixelSize(13);
     memo->setFont(courier);
-    memo->guardaRelatorio(QStringLiteral("memo")); // design-time text, laid out only if shown
+    memo->guardaRelatorio(QByteArrayLiteral("memo")); // design-time text, laid out only if shown
     memo->hide();
 
     // Last, under everything: it throws, naming the file, when the picture
@@ -350,7 +350,7 @@ void TformCofrelMain::buttonPlanejaClick()
 void TformCofrelMain::buttonClipboardClick()
 {
     if (TabControl->tabIndex() == 0) {
-        const QString report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
+        const QByteArray report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
                                                      editSaldo->text());
         memo->guardaRelatorio(report);
         copiaRelatorioParaClipboard(report);

@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QTextBoundaryFinder>
 
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 namespace cofrel {
@@ -41,20 +43,52 @@ int caracteres(const QString &text)
     return count;
 }
 
+// Characters of a stored description, read from its UTF-8 bytes: the bytes
+// that begin a character, while every character lies below U+0300 and is
+// well formed; -1 for any other text, to be counted on the text itself.
+int caracteresSimples(QByteArrayView utf8)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const auto byte = uchar(utf8[i]);
+        if (byte < 0x80) {
+            ++count;
+        } else if (byte >= 0xC2 && byte < 0xCC && i + 1 < utf8.size() && (uchar(utf8[i + 1]) & 0xC0) == 0x80) {
+            ++count;
+            ++i;
+        } else {
+            return -1;
+        }
+    }
+    return count;
+}
+
+void acrescentaTexto(QByteArray &out, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    for (const QChar c : text)
+        out += char(c.unicode());
+}
+
 // FormatData without its per-call look-up of the locale: the same text.
-void acrescentaData(QString &out, const QDate &date, QChar separador)
+void acrescentaData(QByteArray &out, const QDate &date, const QByteArray &separador)
 {
     if (!date.isValid())
         return;
     if (date.year() < 1 || date.year() > 9999) {
-        out += FormatData(date);
+        acrescentaTexto(out, FormatData(date));
         return;
     }
     const auto digitos = [&out](int value, int width) {
-        char16_t buffer[8];
+        char buffer[4];
         for (int i = width - 1; i >= 0; --i, value /= 10)
-            buffer[i] = char16_t(u'0' + value % 10);
-        out.append(reinterpret_cast<const QChar *>(buffer), width);
+            buffer[i] = char('0' + value % 10);
+        out.append(buffer, width);
     };
     digitos(date.day(), 2);
     out += separador;
@@ -63,30 +97,100 @@ void acrescentaData(QString &out, const QDate &date, QChar separador)
     digitos(date.year(), 4);
 }
 
-// One line per row, from the current row to the end.
-void acrescentaLinhas(QString &report, data::Query &statement, const QString &fim)
+// The three values of a row line, read straight from the statement's rows
+// where they hold the kinds the table stores, and through the fields'
+// conversions otherwise (a file written by another program).
+class LeitorLinha final {
+public:
+    explicit LeitorLinha(const data::Query &statement)
+        : m_statement(statement)
+        , m_data(coluna(u"Data"_s))
+        , m_descricao(coluna(u"Descricao"_s))
+        , m_valor(coluna(u"Valor"_s))
+    {
+    }
+
+    QDate data(int row) const
+    {
+        if (const auto d = m_statement.dateAt(row, m_data))
+            return *d;
+        return campo(row, m_data, u"Data"_s).asDate();
+    }
+
+    // The description as UTF-8 bytes; \a copia keeps them when converted.
+    QByteArrayView descricao(int row, QByteArray &copia) const
+    {
+        if (const auto bytes = m_statement.textAt(row, m_descricao))
+            return *bytes;
+        copia = campo(row, m_descricao, u"Descricao"_s).asString().toUtf8();
+        return copia;
+    }
+
+    double valor(int row) const
+    {
+        if (const auto v = m_statement.realAt(row, m_valor))
+            return *v;
+        return campo(row, m_valor, u"Valor"_s).asFloat();
+    }
+
+private:
+    int coluna(const QString &name) const
+    {
+        const int index = m_statement.columnIndex(name);
+        if (index < 0)
+            throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(name));
+        return index;
+    }
+
+    data::Field campo(int row, int column, const QString &name) const
+    {
+        m_valorLido = m_statement.value(row, column);
+        return data::Field(&m_valorLido, name, false);
+    }
+
+    const data::Query &m_statement;
+    int m_data;
+    int m_descricao;
+    int m_valor;
+    mutable QVariant m_valorLido;
+};
+
+// One line per row, from the current row to the end; the cursor ends past
+// the last row, as a walk with next() leaves it.
+void acrescentaLinhas(QByteArray &report, data::Query &statement, const QByteArray &fim)
 {
     if (statement.eof())
         return;
-    const QChar separador = separadorData();
-    // The fields follow the cursor: looked up once.
-    const data::Field data = statement.fieldByName(u"Data"_s);
-    const data::Field descricao = statement.fieldByName(u"Descricao"_s);
-    const data::Field valor = statement.fieldByName(u"Valor"_s);
-    while (!statement.eof()) {
-        const QDate dia = data.asDate();
-        const QString descricaoText = descricao.asString();
-        const QString valorText = FormatValor(valor.asFloat());
-        statement.next();
-        acrescentaData(report, dia, separador);
-        report += u"  "_s;
-        report += descricaoText;
-        const int espacos = LarguraDescricao - caracteres(descricaoText); // Espacos(n), in place
+    const int primeira = statement.position();
+    statement.fetchUpTo(INT_MAX);
+    const int linhas = statement.fetchedRows();
+    const LeitorLinha leitor(statement);
+    const QByteArray separador = QString(separadorData()).toUtf8();
+    const QChar decimal = separadorDecimal();
+    // One block for the whole report: a line of a stored description takes
+    // about 125 bytes.
+    report.reserve(report.size() + qsizetype(linhas - primeira) * (128 + fim.size()) + 256);
+    QByteArray copia;
+    for (int row = primeira; row < linhas; ++row) {
+        QByteArrayView descricao = leitor.descricao(row, copia);
+        int tamanho = caracteresSimples(descricao);
+        if (tamanho < 0) { // decoded, so that a damaged text is written well formed
+            const QString text = QString::fromUtf8(descricao);
+            tamanho = caracteres(text);
+            copia = text.toUtf8();
+            descricao = copia;
+        }
+        const QString valor = FormatValor(leitor.valor(row), decimal);
+        acrescentaData(report, leitor.data(row), separador);
+        report += "  ";
+        report += descricao;
+        const int espacos = LarguraDescricao - tamanho; // Espacos(n), in place
         if (espacos > 0)
-            report.resize(report.size() + espacos, u' ');
-        report += valorText;
+            report.append(espacos, ' ');
+        acrescentaTexto(report, valor);
         report += fim;
     }
+    statement.moveTo(linhas);
 }
 
 // Takes the cursor's last step again with signals on, so that whoever
@@ -110,12 +214,12 @@ void anunciaPosicao(data::Query &statement) noexcept
     }
 }
 
-// The report on the clipboard: the plain text at once, the HTML made only
-// when a program asks for it (a large report's HTML costs more than the
-// click should).
+// The report on the clipboard, kept as UTF-8 (half the memory of a
+// QString); the text and the HTML are made when a program asks for them
+// (a large report's HTML costs more than the click should).
 class RelatorioMimeData final : public QMimeData {
 public:
-    explicit RelatorioMimeData(const QString &report)
+    explicit RelatorioMimeData(const QByteArray &report)
         : m_report(report)
     {
     }
@@ -127,18 +231,14 @@ protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override
     {
         if (mimeType == u"text/plain"_s)
-            return m_report;
-        if (mimeType == u"text/html"_s) {
-            if (m_html.isNull())
-                m_html = relatorioEmHtml(m_report);
-            return m_html;
-        }
+            return QString::fromUtf8(m_report);
+        if (mimeType == u"text/html"_s)
+            return relatorioEmHtml(QString::fromUtf8(m_report));
         return QMimeData::retrieveData(mimeType, type);
     }
 
 private:
-    QString m_report;
-    mutable QString m_html;
+    QByteArray m_report;
 };
 
 } // namespace
@@ -152,21 +252,20 @@ QString quebraDeLinhaRelatorio()
 #endif
 }
 
-QString montaRelatorioExtrato(data::Query &statement, const QString &periodCaption, const QString &saldoText)
+QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption, const QString &saldoText)
 {
-    const QString fim = quebraDeLinhaRelatorio();
+    const QByteArray fim = quebraDeLinhaRelatorio().toUtf8();
     const QString hoje = FormatData(clock::today());
 
-    QString report;
-    report.reserve(64 * 1024);
-    report += u"Extrato: "_s + periodCaption + u" - Data: "_s + hoje + fim;
+    QByteArray report;
+    report += (u"Extrato: "_s + periodCaption + u" - Data: "_s + hoje).toUtf8() + fim;
     try {
         // Nobody can see the grid follow a walk that never yields to the
         // event loop, and following 100,000 rows one by one takes seconds:
         // the walk runs quietly and its end is announced once.
         const QSignalBlocker quiet(statement);
         statement.first();
-        report += u"Data:"_s + Espacos(7) + u"Descrição:"_s + Espacos(92) + u"Valor:"_s + fim;
+        report += (u"Data:"_s + Espacos(7) + u"Descrição:"_s + Espacos(92) + u"Valor:"_s).toUtf8() + fim;
         acrescentaLinhas(report, statement, fim);
     } catch (...) {
         anunciaPosicao(statement);
@@ -174,8 +273,8 @@ QString montaRelatorioExtrato(data::Query &statement, const QString &periodCapti
     }
     anunciaPosicao(statement);
 
-    report += u"---"_s + fim;
-    report += u"Saldo em "_s + hoje + u": "_s + saldoText + fim;
+    report += "---" + fim;
+    report += (u"Saldo em "_s + hoje + u": "_s + saldoText).toUtf8() + fim;
     return report;
 }
 
@@ -186,7 +285,7 @@ QString relatorioEmHtml(const QString &report)
            + report.toHtmlEscaped() + u"</pre></body></html>"_s;
 }
 
-void copiaRelatorioParaClipboard(const QString &report)
+void copiaRelatorioParaClipboard(const QByteArray &report)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace cofrel::data {
@@ -11,8 +12,8 @@ namespace cofrel {
 // The statement report: title, column header, one line per row of the
 // statement as last refreshed (walked with the query's own cursor, which
 // ends on the last row), "---" and the balance line; a line break after
-// every line.
-QString montaRelatorioExtrato(data::Query &statement, const QString &periodCaption,
+// every line. In UTF-8: a report of a million rows is large.
+QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption,
                               const QString &saldoText);
 
 // The line break ending every line of the report: the platform's own.
@@ -24,6 +25,6 @@ QString relatorioEmHtml(const QString &report);
 
 // Replaces the whole clipboard with the report as plain text and as HTML
 // in a monospace font.
-void copiaRelatorioParaClipboard(const QString &report);
+void copiaRelatorioParaClipboard(const QByteArray &report);
 
 } // namespace cofrel

@@ -109,7 +109,11 @@ struct Livro {
 
     // Sets every row's description in the table's file itself, past the
     // field's length, as another program could.
-    void gravaDescricaoDireto(const QString &descricao)
+    void gravaDescricaoDireto(const QString &descricao) { gravaDireto(u"Descricao = ?"_s, descricao); }
+
+    // Sets a column of every row in the table's file itself, to a value of
+    // any kind, as another program could.
+    void gravaDireto(const QString &atribuicao, const QVariant &valor)
     {
         const QStringList files = QDir(pasta.dataDir()).entryList({u"f%1.db"_s.arg(usuario)}, QDir::Files);
         QVERIFY(files.size() == 1);
@@ -119,8 +123,8 @@ struct Livro {
             db.setDatabaseName(pasta.dataFile(files.first()));
             QVERIFY(db.open());
             QSqlQuery q(db);
-            QVERIFY(q.prepare(u"UPDATE fin SET Descricao = ?"_s));
-            q.addBindValue(descricao);
+            QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
+            q.addBindValue(valor);
             QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
         }
         QSqlDatabase::removeDatabase(u"direto"_s);
@@ -160,6 +164,12 @@ QString cabecalho()
 QString linhaDe(const QDate &data, const QString &descricao, int espacos, const QString &valor)
 {
     return FormatData(data) + u"  "_s + descricao + QString(espacos, u' ') + valor;
+}
+
+// The report as a person reads it.
+QString relatorio(data::Query &extrato, const QString &caption, const QString &saldo)
+{
+    return QString::fromUtf8(montaRelatorioExtrato(extrato, caption, saldo));
 }
 
 QStringList linhas(const QString &report)
@@ -203,6 +213,8 @@ private Q_SLOTS:
     void headerIs120Characters();
     void rowLines_data();
     void rowLines();
+    void valuesWrittenByAnotherProgram_data();
+    void valuesWrittenByAnotherProgram();
     void rowsInStatementOrderFromFirstRow();
     void titleForEveryPeriod_data();
     void titleForEveryPeriod();
@@ -228,7 +240,7 @@ void TestCopiaExtrato::emptyStatementGivesFourLines()
 {
     Livro livro;
     data::Query &extrato = livro.abreExtrato(31);
-    const QString report = montaRelatorioExtrato(extrato, u"01 mês + futuros"_s, u"0.00"_s);
+    const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"0.00"_s);
     const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
                              + u"---"_s + Fim + u"Saldo em 10/03/2025: 0.00"_s + Fim;
     QCOMPARE(report, esperado);
@@ -240,7 +252,7 @@ void TestCopiaExtrato::headerIs120Characters()
 {
     Livro livro;
     livro.insere({{Hoje, u"a"_s, 1, -1}});
-    const QStringList l = linhas(montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"-1.00"_s));
+    const QStringList l = linhas(relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"-1.00"_s));
     const QString header = l.at(1);
     QCOMPARE(header.size(), 120);
     QCOMPARE(header, cabecalho());
@@ -292,7 +304,7 @@ void TestCopiaExtrato::rowLines()
         livro.gravaDescricaoDireto(descricao);
     data::Query &extrato = livro.abreExtrato(std::nullopt);
     QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), descricao);
-    const QStringList l = linhas(montaRelatorioExtrato(extrato, u"Completo"_s, u"1.00"_s));
+    const QStringList l = linhas(relatorio(extrato, u"Completo"_s, u"1.00"_s));
     QCOMPARE(l.size(), 5);
     const QString linha = l.at(2);
     QCOMPARE(linha, linhaDe(data, descricao, espacos, valorTexto));
@@ -301,6 +313,42 @@ void TestCopiaExtrato::rowLines()
     QCOMPARE(int(linha.size()) - acentos, largura);
     if (descricao.size() <= 102)
         QCOMPARE(linha.size() - valorTexto.size() - acentos, 114); // amount from column 115
+}
+
+void TestCopiaExtrato::valuesWrittenByAnotherProgram_data()
+{
+    QTest::addColumn<QString>("atribuicao");
+    QTest::addColumn<QVariant>("valor");
+    QTest::addColumn<QString>("linha");
+
+    const QString data = FormatData(Hoje);
+    const QVariant nulo = QVariant(QMetaType(QMetaType::QString));
+    QTest::newRow("valor em texto") << u"Valor = ?"_s << QVariant(u"12.5"_s)
+                                    << data + u"  base"_s + QString(98, u' ') + u"12.50"_s;
+    QTest::newRow("valor nulo") << u"Valor = ?"_s << nulo << data + u"  base"_s + QString(98, u' ') + u"0.00"_s;
+    QTest::newRow("descrição em bytes") << u"Descricao = ?"_s << QVariant(QByteArray("ABC"))
+                                        << data + u"  ABC"_s + QString(99, u' ') + u"-1.00"_s;
+    QTest::newRow("descrição nula") << u"Descricao = ?"_s << nulo << data + u"  "_s + QString(102, u' ') + u"-1.00"_s;
+    QTest::newRow("UTF-8 danificado") << u"Descricao = CAST(? AS TEXT)"_s << QVariant(QByteArray("A\xC3"))
+                                      << data + u"  A\uFFFD"_s + QString(100, u' ') + u"-1.00"_s;
+    QTest::newRow("data com hora") << u"Data = ?"_s << QVariant(Hoje.toString(Qt::ISODate) + u" 08:30:00"_s)
+                                   << data + u"  base"_s + QString(98, u' ') + u"-1.00"_s;
+    QTest::newRow("data nula") << u"Data = ?"_s << nulo << u"  base"_s + QString(98, u' ') + u"-1.00"_s;
+}
+
+// What the fast reading of the rows skips (a QVariant per value) must not
+// change what a file of another program's making reads as.
+void TestCopiaExtrato::valuesWrittenByAnotherProgram()
+{
+    QFETCH(QString, atribuicao);
+    QFETCH(QVariant, valor);
+    QFETCH(QString, linha);
+    Livro livro;
+    livro.insere({{Hoje, u"base"_s, 1, -1.0}});
+    livro.gravaDireto(atribuicao, valor);
+    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    QCOMPARE(l.size(), 5);
+    QCOMPARE(l.at(2), linha);
 }
 
 void TestCopiaExtrato::rowsInStatementOrderFromFirstRow()
@@ -319,7 +367,7 @@ void TestCopiaExtrato::rowsInStatementOrderFromFirstRow()
     extrato.moveTo(2); // wherever the user left it
     QCOMPARE(modelo.currentRow(), 2);
 
-    const QString report = montaRelatorioExtrato(extrato, u"01 mês + futuros"_s, u"4980.70"_s);
+    const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"4980.70"_s);
     // The rows as the statement yields them (by date), future ones too.
     const QStringList esperadas = {
         linhaDe(Hoje.addDays(-31), u"Primeiro dia"_s, 90, u"-7.00"_s),
@@ -350,7 +398,7 @@ void TestCopiaExtrato::titleForEveryPeriod()
 {
     QFETCH(QString, caption);
     Livro livro;
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(std::nullopt), caption, u"0.00"_s);
+    const QString report = relatorio(livro.abreExtrato(std::nullopt), caption, u"0.00"_s);
     QCOMPARE(linhas(report).at(0), u"Extrato: "_s + caption + u" - Data: "_s + FormatData(Hoje));
     QVERIFY(report.startsWith(u"Extrato: "_s + caption + u" - Data: 10/03/2025\n"_s));
 }
@@ -362,7 +410,7 @@ void TestCopiaExtrato::datesAsEverywhere()
     for (QDate d(1899, 12, 30); d.year() < 2100; d = d.addDays(37))
         linhasDoLivro.append({d, u"d"_s, 1, -1});
     livro.insere(linhasDoLivro);
-    const QStringList l = linhas(montaRelatorioExtrato(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
     QCOMPARE(l.size(), linhasDoLivro.size() + 4);
     for (qsizetype i = 0; i < linhasDoLivro.size(); ++i)
         QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
@@ -379,7 +427,7 @@ void TestCopiaExtrato::lineBreakAfterEveryLine()
 {
     Livro livro;
     livro.insere({{Hoje, u"um"_s, 1, -1}, {Hoje, u"dois"_s, 2, -2}, {Hoje, u"três"_s, 3, -3}});
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-6.00"_s);
+    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-6.00"_s);
     QVERIFY(report.endsWith(u"Saldo em 10/03/2025: -6.00\n"_s));
     QCOMPARE(report.count(u'\n'), 4 + 3);
     QVERIFY(!report.contains(u'\r'));
@@ -390,8 +438,8 @@ void TestCopiaExtrato::clipboardHoldsTextAndHtml()
 {
     Livro livro;
     livro.insere({{QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
-    copiaRelatorioParaClipboard(report);
+    const QString report = relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
+    copiaRelatorioParaClipboard(report.toUtf8());
 
     const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
     QVERIFY(contents);
@@ -417,8 +465,8 @@ void TestCopiaExtrato::clipboardReplacedWhole()
     QGuiApplication::clipboard()->setMimeData(previous);
     QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
 
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
-    copiaRelatorioParaClipboard(report);
+    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    copiaRelatorioParaClipboard(report.toUtf8());
     const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
     QVERIFY(!contents->hasImage());
     QVERIFY(!contents->hasFormat(u"image/svg+xml"_s));
@@ -432,7 +480,7 @@ void TestCopiaExtrato::htmlEscapesAndKeepsText()
 {
     Livro livro;
     livro.insere({{Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {Hoje, QString(), 8, -1}});
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-10.99"_s);
+    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-10.99"_s);
     const QString html = relatorioEmHtml(report);
     QVERIFY(!html.contains(u"<b>"_s));
     QVERIFY(html.contains(u"&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;"_s));
@@ -451,9 +499,9 @@ void TestCopiaExtrato::noLengthLimit()
     for (int i = 0; i < 3000; ++i)
         muitas.append({Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
     livro.insere(muitas);
-    const QString report = montaRelatorioExtrato(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
     QVERIFY(report.size() > 64 * 1024 * 5); // past any rich-text box's default limit
-    copiaRelatorioParaClipboard(report);
+    copiaRelatorioParaClipboard(report.toUtf8());
     QCOMPARE(QGuiApplication::clipboard()->text(), report);
     QCOMPARE(linhas(report).size(), 3000 + 4);
 }

@@ -648,8 +648,8 @@ void TestMainWindow::copyOnStatementTabFillsMemo()
     clica(m_janela->buttonClipboard);
     QVERIFY(m_fx->scripted.errors.isEmpty());
     m_janela->comboPeriodoChange();
-    const QString expected = montaRelatorioExtrato(m_fx->dados->Query, m_janela->comboPeriodo->currentText(),
-                                                   m_janela->editSaldo->text());
+    const QString expected = QString::fromUtf8(montaRelatorioExtrato(
+        m_fx->dados->Query, m_janela->comboPeriodo->currentText(), m_janela->editSaldo->text()));
     QCOMPARE(m_janela->memo->relatorio(), expected);
     QVERIFY(m_janela->memo->isHidden());
     QCOMPARE(before, QStringLiteral("memo"));
