@@ -78,7 +78,8 @@ public:
     // answers only for a column holding values of its own kind, and
     // nullopt otherwise, so that the caller falls back to value(): a text
     // as its stored UTF-8 bytes (a null one empty), a number (null: 0), a
-    // date (null: invalid). The bytes live until the query is closed.
+    // date (null: invalid). The bytes stay valid until the query fetches
+    // more rows or is closed.
     std::optional<QByteArrayView> textAt(int row, int column) const;
     std::optional<double> realAt(int row, int column) const;
     std::optional<QDate> dateAt(int row, int column) const;
