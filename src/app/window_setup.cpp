@@ -11,10 +11,13 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QWidget>
 
 namespace cofrel {
+
+using namespace Qt::StringLiterals;
 
 QFont fonteJanela()
 {
@@ -73,27 +76,23 @@ void centraNaTela(QWidget *window)
 
 namespace {
 
-// Every window shows the same picture: it is decoded once per file and
-// shared (a QPixmap is implicitly shared). The reader is told the format
-// first, so that a real BMP never loads every image plugin to guess it; a
-// file of another format is still recognised by its content.
+// Every window shows the same picture: it is decoded once and shared (a
+// QPixmap is implicitly shared), kept by Qt's pixmap cache under the file's
+// name, time and size, so that a file replaced on disk is read again. The
+// reader is told the format first, so that a real BMP never loads every
+// image plugin to guess it; a file of another format is still recognised
+// by its content.
 QPixmap carregaImagemFundo(const QString &file)
 {
-    // A file replaced on disk is read again: it is known by its name, time
-    // and size.
-    struct Carregada {
-        QString file;
-        QDateTime modified;
-        qint64 size = -1;
-        QPixmap picture;
-    };
-    static Carregada ultima;
     const QFileInfo info(file);
     if (!info.isFile())
         return {};
-    if (info.absoluteFilePath() == ultima.file && info.lastModified() == ultima.modified
-        && info.size() == ultima.size)
-        return ultima.picture;
+    const QString chave = u"cofrel-fundo:%1:%2:%3"_s.arg(info.absoluteFilePath())
+                              .arg(info.lastModified().toMSecsSinceEpoch())
+                              .arg(info.size());
+    QPixmap picture;
+    if (QPixmapCache::find(chave, &picture))
+        return picture;
     QImageReader bmp(file, "bmp");
     bmp.setAutoDetectImageFormat(false);
     QImage decoded = bmp.read();
@@ -101,8 +100,9 @@ QPixmap carregaImagemFundo(const QString &file)
         decoded = QImageReader(file).read();
     if (decoded.isNull())
         return {};
-    ultima = {info.absoluteFilePath(), info.lastModified(), info.size(), QPixmap::fromImage(std::move(decoded))};
-    return ultima.picture;
+    picture = QPixmap::fromImage(std::move(decoded));
+    QPixmapCache::insert(chave, picture);
+    return picture;
 }
 
 } // namespace
