@@ -86,6 +86,35 @@ struct Query::Column {
     QByteArray arena;
     std::vector<bool> nulls;
 
+    // Buffers reused from a much larger result give back what this one
+    // does not need, so a column keeps at most a few times its own size.
+    void fitToSize()
+    {
+        const auto fit = [](auto &buffer, size_t used, size_t capacity) {
+            if (capacity > 1024 * 1024 && capacity > 4 * used)
+                buffer.shrink_to_fit();
+        };
+        fit(ints, ints.size() * sizeof(qint64), ints.capacity() * sizeof(qint64));
+        fit(reals, reals.size() * sizeof(double), reals.capacity() * sizeof(double));
+        fit(ends, ends.size() * sizeof(qsizetype), ends.capacity() * sizeof(qsizetype));
+        fit(nulls, nulls.size() / 8, nulls.capacity() / 8);
+        if (arena.capacity() > 1024 * 1024 && arena.capacity() > 4 * arena.size())
+            arena.squeeze();
+    }
+
+    // No values, no kind; the buffers keep their capacity.
+    void empty()
+    {
+        name.clear();
+        kind = ColumnKind::Real;
+        kindKnown = false;
+        ints.clear();
+        reals.clear();
+        ends.clear();
+        arena.truncate(0);
+        nulls.clear();
+    }
+
     void append(const QVariant &raw)
     {
         if (!kindKnown && !raw.isNull()) {
@@ -417,12 +446,27 @@ void Query::open()
     Q_EMIT positionChanged(0);
 }
 
+// The columns' buffers are kept for the next result, emptied: a large
+// result read again (a period picked again) reuses their memory instead of
+// asking the system for it anew.
+void Query::recycleColumns()
+{
+    if (m_columns.empty())
+        return;
+    for (Column &c : m_columns)
+        c.empty();
+    m_spareColumns = std::move(m_columns);
+    m_columns.clear();
+}
+
 void Query::setUpColumns()
 {
-    m_columns.clear();
+    recycleColumns();
     const int count = m_statement->columnCount();
     for (int i = 0; i < count; ++i) {
         Column c;
+        if (size_t(i) < m_spareColumns.size())
+            c = std::move(m_spareColumns[size_t(i)]);
         c.name = m_statement->columnName(i);
         if (m_layout) {
             if (const ColumnLayout *known = m_layout->column(c.name)) {
@@ -437,6 +481,7 @@ void Query::setUpColumns()
         }
         m_columns.push_back(std::move(c));
     }
+    m_spareColumns.clear();
     m_currentRow.assign(m_columns.size(), QVariant());
     m_orderIndexes.clear();
     m_lastKey.clear();
@@ -478,7 +523,7 @@ void Query::close()
     m_exhausted = true;
     m_position = 0;
     m_fetched = 0;
-    m_columns.clear();
+    recycleColumns();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
     if (wasOpen) {
         try {
@@ -628,6 +673,8 @@ bool Query::fetchOne()
         if (!row) {
             // Done: the statement has let go of the file's read lock.
             m_exhausted = true;
+            for (Column &c : m_columns)
+                c.fitToSize();
             return false;
         }
     }

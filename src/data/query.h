@@ -108,6 +108,7 @@ private:
     void attachTables();
     void releaseTables();
     void setUpColumns();
+    void recycleColumns();
     void refreshCurrentRow();
     void settle();
     void forgetDatabase();
@@ -128,6 +129,7 @@ private:
     std::vector<std::pair<QString, std::unique_ptr<Statement>>> m_kept;
     Database *m_keptDb = nullptr;
     std::vector<Column> m_columns;
+    std::vector<Column> m_spareColumns; // emptied, kept for their buffers
     QStringList m_attachedFiles;
     QString m_schema;                   // the table read ("f7"), empty when none
     const TableLayout *m_layout = nullptr;

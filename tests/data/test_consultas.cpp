@@ -14,6 +14,7 @@
 
 #include <QtTest>
 
+#include <climits>
 #include <memory>
 
 using namespace cofrel;
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void statement_data();
     void statement();
     void statementRowsCarryTheirFields();
+    void reopenedQueryHoldsOnlyItsOwnRows();
     void balance_data();
     void balance();
     void chartSums_data();
@@ -166,6 +168,56 @@ void TestConsultas::statementRowsCarryTheirFields()
     const QString first = descricao.asString();
     q.next();
     QVERIFY(descricao.asString() != first);
+}
+
+// A query reuses its columns' memory from one result to the next: nothing
+// of an earlier, larger or differently shaped result may show through.
+void TestConsultas::reopenedQueryHoldsOnlyItsOwnRows()
+{
+    escreveRazao();
+    Query q(alias());
+    QueryCloser closer(q);
+    const auto all = [&] {
+        q.setSql(u"select * from "_s + m_t);
+        q.open();
+        QStringList seen;
+        for (q.first(); !q.eof(); q.next())
+            seen << q.fieldByName(u"Descricao"_s).asString() + u'|' + q.fieldByName(u"Data"_s).asString();
+        q.close();
+        return seen;
+    };
+    const QStringList first = all();
+    QCOMPARE(first.size(), m_rows.size());
+
+    q.setSql(u"select * from "_s + m_t + u" where Data>=:inicio"_s);
+    q.bindDate(u"inicio"_s, Hoje);
+    q.open();
+    QCOMPARE(idsDaConsulta(q).size(), 3); // today, tomorrow, in 60 days
+    q.fetchUpTo(INT_MAX);
+    QCOMPARE(q.fetchedRows(), 3);
+    QCOMPARE(q.value(3, 0), QVariant()); // past the end: nothing left over
+    q.first();
+    QCOMPARE(q.fieldByName(u"Descricao"_s).asString(), u"hoje"_s);
+    QCOMPARE(*q.textAt(0, q.columnIndex(u"Descricao"_s)), QByteArrayView("hoje"));
+    q.close();
+
+    // Another shape: one column of another kind in the first place.
+    q.setSql(u"select SUM(valor) from "_s + m_t + u" where data<=:now"_s);
+    q.bindDate(u"now"_s, Hoje);
+    QCOMPARE(q.singleValueAsFloat(), soma(m_rows, [](const Lancamento &l) { return l.data <= Hoje; }));
+    QCOMPARE(q.columnCount(), 1);
+    QVERIFY(!q.textAt(0, 0));
+    q.close();
+
+    // A column the table does not know takes the kind of its own values.
+    q.setSql(u"select Descricao || '!' as Nota from "_s + m_t + u" where Data>=:inicio"_s);
+    q.bindDate(u"inicio"_s, Hoje);
+    q.open();
+    q.first();
+    QCOMPARE(q.fieldByName(u"Nota"_s).asString(), u"hoje!"_s);
+    q.close();
+
+    QCOMPARE(all(), first);
 }
 
 void TestConsultas::balance_data()
