@@ -12,6 +12,12 @@
 #include <QTextBoundaryFinder>
 
 #include <climits>
+#include <cstdint>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -73,6 +79,23 @@ void acrescentaTexto(QByteArray &out, const QString &text)
     }
     for (const QChar c : text)
         out += char(c.unicode());
+}
+
+// A report of hundreds of megabytes would take a page fault every 4 KiB as
+// it is written; where the system can, its pages are made present at once.
+void preparaMemoria([[maybe_unused]] QByteArray &report)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
+    constexpr qsizetype Minimo = 16 * 1024 * 1024;
+    const qsizetype livre = report.capacity() - report.size();
+    if (livre < Minimo)
+        return;
+    const auto pagina = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto inicio = (reinterpret_cast<std::uintptr_t>(report.data() + report.size()) + pagina - 1) & ~(pagina - 1);
+    const auto fim = reinterpret_cast<std::uintptr_t>(report.data() + report.capacity()) & ~(pagina - 1);
+    if (fim > inicio)
+        madvise(reinterpret_cast<void *>(inicio), fim - inicio, MADV_POPULATE_WRITE); // only a hint
+#endif
 }
 
 // FormatData without its per-call look-up of the locale: the same text.
@@ -170,6 +193,7 @@ void acrescentaLinhas(QByteArray &report, data::Query &statement, const QByteArr
     // One block for the whole report: a line of a stored description takes
     // about 125 bytes.
     report.reserve(report.size() + qsizetype(linhas - primeira) * (128 + fim.size()) + 256);
+    preparaMemoria(report);
     QByteArray copia;
     for (int row = primeira; row < linhas; ++row) {
         QByteArrayView descricao = leitor.descricao(row, copia);
