@@ -127,13 +127,19 @@ void QueryModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid())
         return;
+    fetchAndPublishUpTo(m_rows + FetchChunk);
+}
+
+// A failed read is reported once; the rows read before it stay shown.
+void QueryModel::fetchAndPublishUpTo(int rows)
+{
     try {
-        m_query.fetchUpTo(m_rows + FetchChunk);
+        m_query.fetchUpTo(rows);
     } catch (const std::exception &e) {
         m_fetchFailed = true;
         Q_EMIT failed(QString::fromUtf8(e.what()));
     }
-    publishUpTo(m_rows + FetchChunk);
+    publishUpTo(rows);
 }
 
 void QueryModel::publishUpTo(int rows)
@@ -150,13 +156,7 @@ void QueryModel::followPosition(int row)
 {
     if (row >= m_rows && !m_fetchFailed) {
         // A walk past the rows shown: show a chunk ahead, not row by row.
-        try {
-            m_query.fetchUpTo(row + FetchChunk);
-        } catch (const std::exception &e) {
-            m_fetchFailed = true;
-            Q_EMIT failed(QString::fromUtf8(e.what()));
-        }
-        publishUpTo(row + FetchChunk);
+        fetchAndPublishUpTo(row + FetchChunk);
     }
     Q_EMIT currentRowChanged(currentRow());
 }

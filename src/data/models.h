@@ -54,6 +54,7 @@ public:
 
 private:
     void reset();
+    void fetchAndPublishUpTo(int rows);
     void publishUpTo(int rows);
     void followPosition(int row);
     Query &m_query;
