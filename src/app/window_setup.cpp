@@ -1,5 +1,6 @@
 #include "app/window_setup.h"
 
+#include "app/bmp_direto.h"
 #include "app/errors.h"
 #include "app/login_context.h"
 
@@ -76,12 +77,30 @@ void centraNaTela(QWidget *window)
 
 namespace {
 
+// The plain BMP is decoded here in one pass; Qt's reader takes any other
+// kind. It is told the format first, so that a BMP never loads every image
+// plugin to guess it; a file of another format is still recognised by its
+// content.
+QImage decodificaImagemFundo(const QString &file)
+{
+    // Read, not mapped: a file cut short by another program while mapped
+    // would end the process.
+    if (QFile arquivo(file); arquivo.open(QIODevice::ReadOnly)) {
+        QImage direto = decodificaBmp24(arquivo.readAll());
+        if (!direto.isNull())
+            return direto;
+    }
+    QImageReader bmp(file, "bmp");
+    bmp.setAutoDetectImageFormat(false);
+    QImage decoded = bmp.read();
+    if (decoded.isNull())
+        decoded = QImageReader(file).read();
+    return decoded;
+}
+
 // Every window shows the same picture: it is decoded once and shared (a
 // QPixmap is implicitly shared), kept by Qt's pixmap cache under the file's
-// name, time and size, so that a file replaced on disk is read again. The
-// reader is told the format first, so that a real BMP never loads every
-// image plugin to guess it; a file of another format is still recognised
-// by its content.
+// name, time and size, so that a file replaced on disk is read again.
 QPixmap carregaImagemFundo(const QString &file)
 {
     const QFileInfo info(file);
@@ -93,11 +112,7 @@ QPixmap carregaImagemFundo(const QString &file)
     QPixmap picture;
     if (QPixmapCache::find(chave, &picture))
         return picture;
-    QImageReader bmp(file, "bmp");
-    bmp.setAutoDetectImageFormat(false);
-    QImage decoded = bmp.read();
-    if (decoded.isNull())
-        decoded = QImageReader(file).read();
+    QImage decoded = decodificaImagemFundo(file);
     if (decoded.isNull())
         return {};
     picture = QPixmap::fromImage(std::move(decoded));
