@@ -19,6 +19,16 @@ QString CaixaRelatorio::relatorio() const
     return m_pendente ? QString::fromUtf8(*m_pendente) : toPlainText();
 }
 
+void CaixaRelatorio::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange && !isVisible()) {
+        m_fontePendente = true;
+        QAbstractScrollArea::changeEvent(event); // what the text box would do, less the document's font
+        return;
+    }
+    QPlainTextEdit::changeEvent(event);
+}
+
 void CaixaRelatorio::showEvent(QShowEvent *event)
 {
     assentaPendente();
@@ -27,6 +37,10 @@ void CaixaRelatorio::showEvent(QShowEvent *event)
 
 void CaixaRelatorio::assentaPendente()
 {
+    if (m_fontePendente) {
+        document()->setDefaultFont(font());
+        m_fontePendente = false;
+    }
     if (m_pendente) {
         setPlainText(QString::fromUtf8(*m_pendente));
         m_pendente.reset();

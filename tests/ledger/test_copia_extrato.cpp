@@ -29,6 +29,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -541,6 +542,8 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
     const QString mostrado = QString(esperado).replace(u"\r\n"_s, u"\n"_s);
     QCOMPARE(janela.memo->toPlainText(), mostrado);
     QCOMPARE(janela.memo->relatorio(), mostrado);
+    QCOMPARE(janela.memo->document()->defaultFont(), janela.memo->font()); // given when first shown
+    QVERIFY(QFontInfo(janela.memo->document()->defaultFont()).fixedPitch());
     janela.memo->hide();
     QTRY_COMPARE(indicador(janela), dados.size() - 1);
     QCOMPARE(livro.interacao.errors, QStringList());
