@@ -25,7 +25,7 @@ HelpViewer::HelpViewer(QWidget *parent)
     resize(560, 480);
 }
 
-void HelpViewer::open(const QString &file, int context)
+void HelpViewer::abreTopico(const QString &file, int context)
 {
     if (!QFileInfo(file).isReadable())
         throw Error(QStringLiteral("Não foi possível abrir o arquivo de ajuda %1.").arg(file));
@@ -44,7 +44,7 @@ HelpViewer &HelpViewer::showTopic(const QString &file, int context)
     static QPointer<HelpViewer> viewer;
     if (!viewer)
         viewer = new HelpViewer(QApplication::activeWindow());
-    viewer->open(file, context);
+    viewer->abreTopico(file, context);
     viewer->show();
     viewer->raise();
     viewer->activateWindow();

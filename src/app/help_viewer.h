@@ -13,7 +13,7 @@ class HelpViewer final : public QDialog {
 public:
     explicit HelpViewer(QWidget *parent = nullptr);
 
-    void open(const QString &file, int context);
+    void abreTopico(const QString &file, int context);
     QString currentSource() const;
 
     // Shows the one viewer of the run (created on first use).

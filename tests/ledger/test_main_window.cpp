@@ -705,7 +705,7 @@ void TestMainWindow::helpPageExplainsEveryWindow()
     QCOMPARE(html.indexOf(heading), html.lastIndexOf(QStringLiteral("<h1"), first));
 
     HelpViewer viewer;
-    viewer.open(page, 1);
+    viewer.abreTopico(page, 1);
     QVERIFY(viewer.currentSource().endsWith(QStringLiteral("#contexto1")));
     const QString text = viewer.findChild<QTextBrowser *>()->toPlainText();
     for (const QString &topic :
@@ -758,7 +758,7 @@ void TestMainWindow::rendersToPictures()
     QVERIFY(m_janela->grab().save(dir + QStringLiteral("main_window_chart.png")));
 
     HelpViewer help;
-    help.open(QStringLiteral(COFREL_ASSETS_DIR "/Ajuda.html"), 1);
+    help.abreTopico(QStringLiteral(COFREL_ASSETS_DIR "/Ajuda.html"), 1);
     QVERIFY(help.grab().save(dir + QStringLiteral("help.png")));
 }
 
