@@ -4,6 +4,7 @@
 #include "app/errors.h"
 #include "app/login_context.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -77,24 +78,27 @@ void centraNaTela(QWidget *window)
 
 namespace {
 
-// The plain BMP is decoded here in one pass; Qt's reader takes any other
-// kind. It is told the format first, so that a BMP never loads every image
-// plugin to guess it; a file of another format is still recognised by its
-// content.
+// The file is read once, not mapped (a file cut short by another program
+// while mapped would end the process). The plain BMP is decoded here in one
+// pass; Qt's reader takes any other kind. It is told the format first, so
+// that a BMP never loads every image plugin to guess it; a file of another
+// format is still recognised by its content.
 QImage decodificaImagemFundo(const QString &file)
 {
-    // Read, not mapped: a file cut short by another program while mapped
-    // would end the process.
-    if (QFile arquivo(file); arquivo.open(QIODevice::ReadOnly)) {
-        QImage direto = decodificaBmp24(arquivo.readAll());
-        if (!direto.isNull())
-            return direto;
-    }
-    QImageReader bmp(file, "bmp");
+    QFile arquivo(file);
+    if (!arquivo.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = arquivo.readAll();
+    QImage decoded = decodificaBmp24(bytes);
+    if (!decoded.isNull())
+        return decoded;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader bmp(&buffer, "bmp");
     bmp.setAutoDetectImageFormat(false);
-    QImage decoded = bmp.read();
-    if (decoded.isNull())
-        decoded = QImageReader(file).read();
+    decoded = bmp.read();
+    if (decoded.isNull() && buffer.seek(0))
+        decoded = QImageReader(&buffer).read();
     return decoded;
 }
 
