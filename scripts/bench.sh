@@ -17,7 +17,11 @@ runs=${COFREL_BENCH_RUNS:-15}
 export QT_QPA_PLATFORM=offscreen
 export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-/usr/share/fonts/truetype}
 if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
-  XDG_RUNTIME_DIR=$(mktemp -d)
+  # A desktop session's runtime folder is in memory; so is this one, where
+  # the machine has /dev/shm.
+  shm=/dev/shm
+  [[ -d $shm && -w $shm ]] || shm=${TMPDIR:-/tmp}
+  XDG_RUNTIME_DIR=$(mktemp -d -p "$shm")
   export XDG_RUNTIME_DIR
   trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi

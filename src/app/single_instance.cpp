@@ -1,12 +1,31 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 
 namespace cofrel {
 
+namespace {
+
+// Where the lock lives. On a Linux desktop, the session's runtime folder:
+// it belongs to the user's session, as a named mutex does on Windows (two
+// people logged in at once each run their copy), and it is a memory file
+// system, so taking the lock does not wait for a disk to flush.
+QString lockFolder()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+#endif
+    return QDir::tempPath();
+}
+
+} // namespace
+
 SingleInstance::SingleInstance(const QString &name)
-    : m_lock(std::make_unique<QLockFile>(QDir::temp().filePath(name + QStringLiteral(".lock"))))
+    : m_lock(std::make_unique<QLockFile>(QDir(lockFolder()).filePath(name + QStringLiteral(".lock"))))
 {
     // Never stale by age: the program may run for days. A lock whose
     // process is gone is taken over by tryLock().

@@ -1,5 +1,6 @@
-// Starts the real executable: a second copy must end at once and silently,
-// and a lock left by a copy that was killed must not block the next one.
+// Starts the real executable: a second copy in the same session must end at
+// once and silently, a lock left by a copy that was killed must not block
+// the next one, and copies in two sessions do not see each other.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,15 +12,21 @@ class TestStartup final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void secondCopyEndsAtOnce_data();
     void secondCopyEndsAtOnce();
     void lockOfKilledCopyDoesNotBlock();
+    void otherSessionDoesNotBlock();
 
 private:
-    void start(QProcess &process);
-    qint64 lockOwner() const;
+    // Starts the program with its own temporary folder and, unless empty,
+    // \a runtime as the session's runtime folder.
+    void start(QProcess &process, const QString &runtime);
+    static qint64 lockOwner(const QString &folder);
 
     QString m_program;
     QTemporaryDir m_tmp;
+    QTemporaryDir m_sessao;
+    QTemporaryDir m_outraSessao;
 };
 
 void TestStartup::initTestCase()
@@ -29,34 +36,53 @@ void TestStartup::initTestCase()
     if (!QFile::exists(m_program))
         QSKIP("the program folder has not been built");
     QVERIFY(m_tmp.isValid());
+    QVERIFY(m_sessao.isValid());
+    QVERIFY(m_outraSessao.isValid());
 }
 
-void TestStartup::start(QProcess &process)
+void TestStartup::start(QProcess &process, const QString &runtime)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TMPDIR"), m_tmp.path()); // our own lock folder
+    env.insert(QStringLiteral("TMPDIR"), m_tmp.path());
+    if (runtime.isEmpty())
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    else
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     process.setProcessEnvironment(env);
     process.start(m_program, {});
     QVERIFY(process.waitForStarted());
 }
 
-qint64 TestStartup::lockOwner() const
+qint64 TestStartup::lockOwner(const QString &folder)
 {
-    QFile lock(QDir(m_tmp.path()).filePath(QStringLiteral("VelunorCofrel19990526.lock")));
+    QFile lock(QDir(folder).filePath(QStringLiteral("VelunorCofrel19990526.lock")));
     if (!lock.open(QIODevice::ReadOnly))
         return -1;
     return lock.readLine().trimmed().toLongLong();
 }
 
+void TestStartup::secondCopyEndsAtOnce_data()
+{
+    QTest::addColumn<bool>("comSessao");
+    QTest::newRow("session runtime folder") << true;
+    QTest::newRow("no runtime folder: temporary folder") << false;
+}
+
 void TestStartup::secondCopyEndsAtOnce()
 {
+    QFETCH(bool, comSessao);
+    const QString runtime = comSessao ? m_sessao.path() : QString();
+    const QString lockFolder = comSessao ? m_sessao.path() : m_tmp.path();
+    const QString otherFolder = comSessao ? m_tmp.path() : m_sessao.path();
+
     QProcess first;
-    start(first);
-    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), first.processId(), 10000);
+    start(first, runtime);
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(lockFolder), first.processId(), 10000);
+    QVERIFY(lockOwner(otherFolder) != first.processId());
 
     QProcess second;
-    start(second);
+    start(second, runtime);
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
@@ -70,17 +96,35 @@ void TestStartup::secondCopyEndsAtOnce()
 void TestStartup::lockOfKilledCopyDoesNotBlock()
 {
     QProcess crashed;
-    start(crashed);
-    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), crashed.processId(), 10000);
+    start(crashed, m_sessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), crashed.processId(), 10000);
     crashed.kill(); // SIGKILL: the lock file stays behind
     crashed.waitForFinished();
 
     QProcess next;
-    start(next);
-    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), next.processId(), 10000);
+    start(next, m_sessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), next.processId(), 10000);
     QCOMPARE(next.state(), QProcess::Running);
     next.kill();
     next.waitForFinished();
+}
+
+void TestStartup::otherSessionDoesNotBlock()
+{
+    QProcess first;
+    start(first, m_sessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), first.processId(), 10000);
+
+    QProcess other;
+    start(other, m_outraSessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_outraSessao.path()), other.processId(), 10000);
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(other.state(), QProcess::Running);
+
+    for (QProcess *p : {&first, &other}) {
+        p->kill();
+        p->waitForFinished();
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
