@@ -103,7 +103,11 @@ void acrescentaData(QByteArray &out, const QDate &date, const QByteArray &separa
 {
     if (!date.isValid())
         return;
-    if (date.year() < 1 || date.year() > 9999) {
+    int ano = 0;
+    int mes = 0;
+    int dia = 0;
+    date.getDate(&ano, &mes, &dia); // one calendar conversion, not one per part
+    if (ano < 1 || ano > 9999) {
         acrescentaTexto(out, FormatData(date));
         return;
     }
@@ -113,11 +117,11 @@ void acrescentaData(QByteArray &out, const QDate &date, const QByteArray &separa
             buffer[i] = char('0' + value % 10);
         out.append(buffer, width);
     };
-    digitos(date.day(), 2);
+    digitos(dia, 2);
     out += separador;
-    digitos(date.month(), 2);
+    digitos(mes, 2);
     out += separador;
-    digitos(date.year(), 4);
+    digitos(ano, 4);
 }
 
 // The three values of a row line, read straight from the statement's rows
