@@ -11,12 +11,16 @@ namespace {
 // Where the lock lives. On a Linux desktop, the session's runtime folder:
 // it belongs to the user's session, as a named mutex does on Windows (two
 // people logged in at once each run their copy), and it is a memory file
-// system, so taking the lock does not wait for a disk to flush.
+// system, so taking the lock does not wait for a disk to flush. A runtime
+// folder we cannot write to (another user's, after su) would read as
+// "another copy runs" and end the program silently: the temporary folder
+// serves then.
 QString lockFolder()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+    const QFileInfo info(runtime);
+    if (!runtime.isEmpty() && info.isDir() && info.isWritable())
         return runtime;
 #endif
     return QDir::tempPath();

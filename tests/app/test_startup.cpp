@@ -27,6 +27,7 @@ private:
     QTemporaryDir m_tmp;
     QTemporaryDir m_sessao;
     QTemporaryDir m_outraSessao;
+    QString m_arquivo; // a file where the runtime folder should be
 };
 
 void TestStartup::initTestCase()
@@ -38,6 +39,9 @@ void TestStartup::initTestCase()
     QVERIFY(m_tmp.isValid());
     QVERIFY(m_sessao.isValid());
     QVERIFY(m_outraSessao.isValid());
+    m_arquivo = m_outraSessao.filePath(QStringLiteral("arquivo"));
+    QFile arquivo(m_arquivo);
+    QVERIFY(arquivo.open(QIODevice::WriteOnly));
 }
 
 void TestStartup::start(QProcess &process, const QString &runtime)
@@ -64,17 +68,19 @@ qint64 TestStartup::lockOwner(const QString &folder)
 
 void TestStartup::secondCopyEndsAtOnce_data()
 {
-    QTest::addColumn<bool>("comSessao");
-    QTest::newRow("session runtime folder") << true;
-    QTest::newRow("no runtime folder: temporary folder") << false;
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<bool>("naSessao"); // the lock in the runtime folder, or in the temporary one
+    QTest::newRow("session runtime folder") << m_sessao.path() << true;
+    QTest::newRow("no runtime folder") << QString() << false;
+    QTest::newRow("runtime folder is a file") << m_arquivo << false;
 }
 
 void TestStartup::secondCopyEndsAtOnce()
 {
-    QFETCH(bool, comSessao);
-    const QString runtime = comSessao ? m_sessao.path() : QString();
-    const QString lockFolder = comSessao ? m_sessao.path() : m_tmp.path();
-    const QString otherFolder = comSessao ? m_tmp.path() : m_sessao.path();
+    QFETCH(QString, runtime);
+    QFETCH(bool, naSessao);
+    const QString lockFolder = naSessao ? m_sessao.path() : m_tmp.path();
+    const QString otherFolder = naSessao ? m_tmp.path() : m_sessao.path();
 
     QProcess first;
     start(first, runtime);
