@@ -65,6 +65,9 @@ enum : int {
     SqliteCantOpen = 14,
     SqliteNotADb = 26,
 };
+// The one extended code with a message of its own: the file was deleted,
+// renamed or moved while open (SQLITE_READONLY_DBMOVED).
+constexpr int SqliteReadOnlyDbMoved = SqliteReadOnly | (4 << 8);
 
 } // namespace
 
@@ -608,6 +611,9 @@ void raiseEngineError(const QString &action, const QString &fileName, const QStr
     case SqliteNotADb:
         throw Error(u"O arquivo %1 está danificado ou não é uma tabela do Cofrel. (%2)"_s.arg(file, engineText));
     case SqliteReadOnly:
+        if (sqliteCode == SqliteReadOnlyDbMoved)
+            throw Error(u"O arquivo da tabela %1 foi apagado, renomeado ou movido enquanto o Cofrel o usava; "
+                        u"não foi possível %2. (%3)"_s.arg(file, action, engineText));
         throw Error(u"A tabela %1 está protegida contra gravação; não foi possível %2. (%3)"_s.arg(
             file, action, engineText));
     case SqliteFull:

@@ -592,6 +592,9 @@ void TestFalhas::falhaMostraMensagemENaoMudaNada()
                 nomeia = nomeia || m.contains(n, Qt::CaseInsensitive);
             QVERIFY2(nomeia, qPrintable(u"a mensagem não nomeia o arquivo: "_s + m));
             QVERIFY2(emPortugues(m), qPrintable(m));
+            // A file that is gone is not a write-protected one.
+            if (falha == Falha::Apagado)
+                QVERIFY2(!m.contains(u"protegida"_s), qPrintable(m));
         }
         QVERIFY2(demorou < 4000, "a operação ficou parada tempo demais");
         QCOMPARE(semOsDoDefeito(impressoes(pasta.dataDir()), defeito->proprios()), antes);
