@@ -103,7 +103,7 @@ struct Query::Column {
     }
 
     // No values, no kind; the buffers keep their capacity.
-    void empty()
+    void clearValues()
     {
         name.clear();
         kind = ColumnKind::Real;
@@ -454,7 +454,7 @@ void Query::recycleColumns()
     if (m_columns.empty())
         return;
     for (Column &c : m_columns)
-        c.empty();
+        c.clearValues();
     m_spareColumns = std::move(m_columns);
     m_columns.clear();
 }

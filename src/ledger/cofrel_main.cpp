@@ -351,7 +351,7 @@ void TformCofrelMain::buttonClipboardClick()
 {
     if (TabControl->tabIndex() == 0) {
         const QByteArray report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
-                                                     editSaldo->text());
+                                                        editSaldo->text());
         memo->guardaRelatorio(report);
         copiaRelatorioParaClipboard(report);
     } else if (panelGrafico->Chart) {

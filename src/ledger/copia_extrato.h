@@ -14,7 +14,7 @@ namespace cofrel {
 // ends on the last row), "---" and the balance line; a line break after
 // every line. In UTF-8: a report of a million rows is large.
 QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption,
-                              const QString &saldoText);
+                                 const QString &saldoText);
 
 // The line break ending every line of the report: the platform's own.
 QString quebraDeLinhaRelatorio();
