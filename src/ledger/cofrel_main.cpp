@@ -291,13 +291,11 @@ void TformCofrelMain::comboPeriodoGraficoChange()
 
 // ---- Include, alter, delete ----------------------------------------------------
 
-void TformCofrelMain::abreDialogoValor(int entryMode)
+void TformCofrelMain::abreDialogoValor(TformIncluirValor::EntryMode entryMode)
 {
     pausa();
     guarded([&] {
-        TformIncluirValor &dialogo = dialogoValor();
-        dialogo.EntryMode = entryMode;
-        dialogo.exec();
+        dialogoValor().executa(entryMode);
         comboPeriodoChange();
     });
     retoma();
@@ -305,7 +303,7 @@ void TformCofrelMain::abreDialogoValor(int entryMode)
 
 void TformCofrelMain::buttonIncluiValorClick()
 {
-    abreDialogoValor(-1);
+    abreDialogoValor(TformIncluirValor::EntryMode::NovoLancamento);
 }
 
 void TformCofrelMain::buttonAlteraValorClick()
@@ -313,7 +311,7 @@ void TformCofrelMain::buttonAlteraValorClick()
     if (extratoVazio())
         return;
     const qint64 transacao = dados().Query.fieldByName(QStringLiteral("Transacao")).asInteger();
-    abreDialogoValor(int(transacao));
+    abreDialogoValor(TformIncluirValor::EntryMode::Edicao(transacao));
 }
 
 void TformCofrelMain::buttonExcluiValorClick()

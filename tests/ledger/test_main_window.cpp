@@ -424,10 +424,10 @@ void TestMainWindow::includeThroughTheWindow()
         if (!dlg)
             return;
         timerStoppedMeanwhile = !m_janela->timerDFin->isActive();
-        QCOMPARE(dlg->EntryMode, -1);
-        digita(dlg->editDescricao, QStringLiteral("Padaria"));
-        digita(dlg->editValor, QStringLiteral("12.5"));
-        clica(dlg->buttonOK);
+        QCOMPARE(dlg->entryMode(), TformIncluirValor::EntryMode::NovoLancamento);
+        digita(dlg->editDescricao(), QStringLiteral("Padaria"));
+        digita(dlg->editValor(), QStringLiteral("12.5"));
+        clica(dlg->buttonOK());
     });
     clica(m_janela->buttonIncluiValor);
     QVERIFY(watch->ran());
@@ -459,8 +459,8 @@ void TestMainWindow::alterByButtonAndByDoubleClick()
             auto *dlg = qobject_cast<TformIncluirValor *>(modal);
             if (!dlg)
                 return;
-            opened = dlg->editDescricao->text();
-            clica(dlg->buttonSair);
+            opened = dlg->editDescricao()->text();
+            clica(dlg->buttonSair());
         });
         clica(m_janela->buttonAlteraValor);
         QVERIFY(watch->ran());
@@ -475,10 +475,10 @@ void TestMainWindow::alterByButtonAndByDoubleClick()
             auto *dlg = qobject_cast<TformIncluirValor *>(modal);
             if (!dlg)
                 return;
-            opened = dlg->editDescricao->text();
-            dlg->editValor->selectAll();
-            digita(dlg->editValor, QStringLiteral("99"));
-            clica(dlg->buttonOK);
+            opened = dlg->editDescricao()->text();
+            dlg->editValor()->selectAll();
+            digita(dlg->editValor(), QStringLiteral("99"));
+            clica(dlg->buttonOK());
         });
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row0.center());
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row0.center());
@@ -728,7 +728,7 @@ void TestMainWindow::rendersToPictures()
     const QPixmap fundo(QDir(qEnvironmentVariable("COFREL_PROGRAM_DIR")).filePath(QStringLiteral("fundo.bmp")));
     if (!fundo.isNull()) {
         m_janela->Image1->setPixmap(fundo);
-        m_fx->dialogo->Image1->setPixmap(fundo);
+        m_fx->dialogo->Image1()->setPixmap(fundo);
     }
     mostra();
     QDir().mkpath(QStringLiteral(COFREL_SHOTS_DIR));
@@ -740,10 +740,10 @@ void TestMainWindow::rendersToPictures()
         auto *dlg = qobject_cast<TformIncluirValor *>(modal);
         if (!dlg)
             return;
-        digita(dlg->editDescricao, QStringLiteral("Padaria"));
-        digita(dlg->editValor, QStringLiteral("12,5"));
+        digita(dlg->editDescricao(), QStringLiteral("Padaria"));
+        digita(dlg->editValor(), QStringLiteral("12,5"));
         dialogShot = dlg->grab().toImage();
-        clica(dlg->buttonSair);
+        clica(dlg->buttonSair());
     });
     clica(m_janela->buttonIncluiValor);
     QVERIFY(watch->ran());
