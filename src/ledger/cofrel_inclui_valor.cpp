@@ -150,8 +150,10 @@ int TformIncluirValor::executa(EntryMode mode)
 void TformIncluirValor::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        m_ativacao.novaExibicao();
         FormShow();
+    }
 }
 
 void TformIncluirValor::FormShow()
@@ -194,7 +196,7 @@ void TformIncluirValor::carregaParaEdicao()
 void TformIncluirValor::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) {
+    if (m_ativacao.ativou(*this, *event) && isVisible()) {
         m_editData->setFocus(Qt::OtherFocusReason);
         m_editData->selectAll();
     }

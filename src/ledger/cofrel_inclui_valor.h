@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/activation.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -92,6 +94,7 @@ private:
     void grava(const Lancamento &lancamento);
 
     EntryMode m_entryMode = EntryMode::NovoLancamento;
+    cofrel::AtivacaoDoFormulario m_ativacao;
     QLabel *m_Image1 = nullptr;
     QLineEdit *m_editData = nullptr;
     QComboBox *m_comboCategoria = nullptr;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QShowEvent>
 
 using namespace cofrel;
 
@@ -114,9 +115,16 @@ TformIncluiMes::TformIncluiMes(QWidget *parent)
 bool TformIncluiMes::event(QEvent *event)
 {
     const bool handled = QDialog::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    if (m_ativacao.ativou(*this, *event))
         guarded([this] { FormActivate(); });
     return handled;
+}
+
+void TformIncluiMes::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_ativacao.novaExibicao();
 }
 
 void TformIncluiMes::FormActivate()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/activation.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -34,6 +36,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormActivate();
@@ -48,4 +51,5 @@ private:
     TGradBtn *m_buttonOK;
     TGradBtn *m_buttonSair;
     QComboBox *m_comboDia;
+    cofrel::AtivacaoDoFormulario m_ativacao;
 };

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +80,8 @@ private Q_SLOTS:
     void categoryNamesFilledAtCreation();
     void newEntryStartsClean();
     void activationFocusesDateBox();
+    void activationComesOnlyFromOurWindows_data();
+    void activationComesOnlyFromOurWindows();
     void categoryRuleOnlyOnUsersChange();
     void amountKeyFilter_data();
     void amountKeyFilter();
@@ -229,6 +232,40 @@ void TestIncluiValor::activationFocusesDateBox()
         focused = QApplication::focusWidget();
     });
     QCOMPARE(focused, static_cast<QWidget *>(m_fx->dialogo->editData()));
+}
+
+void TestIncluiValor::activationComesOnlyFromOurWindows_data()
+{
+    QTest::addColumn<bool>("fromOurWindow");
+    QTest::newRow("from another window of the program") << true;
+    QTest::newRow("back from another application") << false;
+}
+
+void TestIncluiValor::activationComesOnlyFromOurWindows()
+{
+    QFETCH(bool, fromOurWindow);
+    QWidget *focused = nullptr;
+    QString selected;
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        QTRY_VERIFY(dlg.isActiveWindow());
+        dlg.editValor()->setFocus(Qt::TabFocusReason);
+        digita(dlg.editValor(), QStringLiteral("12"));
+        QDialog outra(&dlg); // a message box of the dialog's
+        if (fromOurWindow) {
+            outra.show();
+            QApplication::setActiveWindow(&outra);
+        } else {
+            QApplication::setActiveWindow(nullptr); // the person checks a calculator
+        }
+        QVERIFY(!dlg.isActiveWindow());
+        QApplication::setActiveWindow(&dlg);
+        focused = QApplication::focusWidget();
+        selected = dlg.editData()->selectedText();
+    });
+    QWidget *const expected = fromOurWindow ? static_cast<QWidget *>(m_fx->dialogo->editData())
+                                            : static_cast<QWidget *>(m_fx->dialogo->editValor());
+    QCOMPARE(focused, expected);
+    QCOMPARE(selected, fromOurWindow ? QStringLiteral("10/03/2025") : QString());
 }
 
 void TestIncluiValor::categoryRuleOnlyOnUsersChange()

@@ -190,6 +190,19 @@ void TestIncluiMes::activationFocusesDay()
     });
     d.exec();
     QCOMPARE(focused, static_cast<QWidget *>(d.comboDia()));
+
+    // Coming back from another application is no activation: the focus
+    // stays where the person left it.
+    focused = nullptr;
+    RespostaModal back(d.objectName(), [&](QWidget *) {
+        d.editValor()->setFocus(Qt::TabFocusReason);
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&d);
+        focused = QApplication::focusWidget();
+        QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
+    });
+    d.exec();
+    QCOMPARE(focused, static_cast<QWidget *>(d.editValor()));
 }
 
 void TestIncluiMes::categoryRuleOnUserChange_data()
