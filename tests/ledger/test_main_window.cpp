@@ -94,6 +94,8 @@ private Q_SLOTS:
     void deleteAsksAndDeletes();
     void deleteOnEmptyStatementAsksNothing();
     void deleteFailureRestoresIndex();
+    void statementMnemonicsActAtOnce_data();
+    void statementMnemonicsActAtOnce();
     void checkStartsOnceAtActivation();
     void timerRunsTheCheck();
     void tabSwitchShowsPanelsAndRefreshes();
@@ -582,6 +584,28 @@ void TestMainWindow::deleteFailureRestoresIndex()
     m_janela->comboPeriodoChange();
     QVERIFY(m_fx->scripted.errors.isEmpty());
     QCOMPARE(descricoesNoGrid(), QStringList{QStringLiteral("linha")});
+}
+
+void TestMainWindow::statementMnemonicsActAtOnce_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("&Incluir Valor") << int(Qt::Key_I);
+    QTest::newRow("E&xcluir Valor") << int(Qt::Key_X);
+    QTest::newRow("&Alterar Valor") << int(Qt::Key_A);
+}
+
+void TestMainWindow::statementMnemonicsActAtOnce()
+{
+    QFETCH(int, key);
+    m_fx->insere(Hoje, QStringLiteral("uma"), 1, -1.0);
+    mostra();
+    QSignalSpy checks(m_janela, &TformCofrelMain::verificacaoConcluida);
+    const auto watch = quandoModal([](QWidget *modal) { modal->close(); });
+    m_fx->scripted.defaultAnswer = false;
+    QTest::keyClick(m_janela, Qt::Key(key), Qt::AltModifier);
+    // No event loop has run since the key: the handler (which ends by
+    // resuming the due-entry check) has already run.
+    QCOMPARE(checks.count(), 1);
 }
 
 void TestMainWindow::checkStartsOnceAtActivation()
