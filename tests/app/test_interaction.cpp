@@ -1,10 +1,12 @@
 // The program's own message boxes behind the interaction seam, shown
 // offscreen as a person gets them: title, icon, buttons, the default
-// button and what Enter answers.
+// button, what Enter answers, and a width that leaves the title whole.
 #include "app/interaction.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +27,7 @@ struct Vista {
     QMessageBox::StandardButtons botoes;
     QMessageBox::StandardButton padrao = QMessageBox::NoButton;
     QMessageBox::StandardButton enter = QMessageBox::NoButton; // what Enter pressed
+    int largura = 0;
 };
 
 // Reads the box as soon as it is up and presses Enter in it.
@@ -44,6 +47,7 @@ void respondeComEnter(Vista &vista)
             if (auto *push = qobject_cast<QPushButton *>(button); push && push->isDefault())
                 vista.padrao = box->standardButton(push);
         }
+        vista.largura = box->width();
         QTest::keyClick(box, Qt::Key_Return);
         vista.enter = box->standardButton(box->clickedButton());
     });
@@ -113,6 +117,12 @@ void TestInteraction::realBoxes()
     QCOMPARE(vista.padrao, padrao);
     QCOMPARE(vista.enter, padrao);
     QVERIFY(!sim); // Enter answers No
+    // Room for the whole title in the bold title font, beside the window
+    // manager's icon and buttons.
+    QFont fonteTitulo = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    fonteTitulo.setBold(true);
+    QVERIFY2(vista.largura >= QFontMetrics(fonteTitulo).horizontalAdvance(titulo) + 100,
+             qPrintable(u"%1 px"_s.arg(vista.largura)));
 }
 
 QTEST_MAIN(TestInteraction)
