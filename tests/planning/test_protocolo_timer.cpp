@@ -14,6 +14,7 @@
 #include "data/models.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
+#include "ledger/painel_grafico.h"
 #include "planning/cofrel_inclui_mes.h"
 #include "planning/cofrel_planejamento_mensal.h"
 
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void otherActionsLeaveTimerAlone();
     void planningEntryDueTodayOfferedOnClose();
     void confirmedOfferShowsInStatement();
+    void confirmedOfferShowsInChart();
     void failedRunStopsTimerUntilNextResume();
 
 private:
@@ -314,6 +316,19 @@ void TestProtocoloTimer::confirmedOfferShowsInStatement()
     QCOMPARE(linhasNoExtrato(), 1);
     QCOMPARE(m_main->editSaldo->text(), FormatValor(3000.0));
     QVERIFY(m_main->timerDFin->isActive());
+}
+
+void TestProtocoloTimer::confirmedOfferShowsInChart()
+{
+    mostraPrincipal();
+    incluiNoExtrato(Hoje.addDays(-1), 6, QStringLiteral("Salario"), 1000.0);
+    incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+    const auto answer = respondeDialogoValor(true);
+    Q_EMIT m_main->timerDFin->timeout({});
+    QCOMPARE(m_dialogos.size(), 1);
+    // The chart shows the balance the statement has just worked out.
+    QCOMPARE(m_main->panelGrafico->editDespesas->text(), FormatValor(800.0));
+    QCOMPARE(m_main->panelGrafico->editReceita->text(), FormatValor(200.0));
 }
 
 void TestProtocoloTimer::failedRunStopsTimerUntilNextResume()
