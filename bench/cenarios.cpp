@@ -171,8 +171,8 @@ void Medicao::incluiValor(int vez, Cronometro &relogio)
     TformIncluirValor &dialogo = *forms().IncluirValor;
     m_vigia.esperado = true;
     QTimer::singleShot(0, &dialogo, [&, vez] {
-        dialogo.editDescricao->setText(u"Conferência nº %1 do desempenho"_s.arg(vez + 1));
-        dialogo.editValor->setText(u"12"_s + separadorDecimal() + u"34"_s);
+        dialogo.editDescricao()->setText(u"Conferência nº %1 do desempenho"_s.arg(vez + 1));
+        dialogo.editValor()->setText(u"12"_s + separadorDecimal() + u"34"_s);
         esvazia();
         relogio.start();
         guarded([&] { dialogo.buttonOKClick(); });

@@ -321,11 +321,11 @@ void Escritor::apagaUsuario(const Usuario &usuario)
 void Escritor::preencheDialogoValor(const QDate &data, int categoria, const QString &descricao, qint64 centavos)
 {
     TformIncluirValor &dialogo = *forms().IncluirValor;
-    dialogo.editData->setText(FormatData(data));
-    dialogo.comboCategoria->setCurrentIndex(categoria - 1);
-    dialogo.editDescricao->setText(descricao);
-    dialogo.editValor->setText(FormatValor(double(std::llabs(centavos)) / 100.0));
-    dialogo.comboCredito->setCurrentIndex(centavos < 0 ? TipoDebito : TipoCredito);
+    dialogo.editData()->setText(FormatData(data));
+    dialogo.comboCategoria()->setCurrentIndex(categoria - 1);
+    dialogo.editDescricao()->setText(descricao);
+    dialogo.editValor()->setText(FormatValor(double(std::llabs(centavos)) / 100.0));
+    dialogo.comboCredito()->setCurrentIndex(centavos < 0 ? TipoDebito : TipoCredito);
 }
 
 void Escritor::incluiLancamento(const Usuario &usuario)
@@ -335,7 +335,7 @@ void Escritor::incluiLancamento(const Usuario &usuario)
     const QString descricao = descricaoAoAcaso();
     const qint64 centavos = centavosAoAcaso();
     TformIncluirValor &dialogo = *forms().IncluirValor;
-    dialogo.EntryMode = -1;
+    dialogo.setEntryMode(TformIncluirValor::EntryMode::NovoLancamento);
     preencheDialogoValor(data, categoria, descricao, centavos);
 
     qint64 novo = 0;
@@ -362,7 +362,7 @@ void Escritor::alteraLancamento(const Usuario &usuario, const Linha &linha)
     const QString descricao = descricaoAoAcaso();
     const qint64 centavos = centavosAoAcaso();
     TformIncluirValor &dialogo = *forms().IncluirValor;
-    dialogo.EntryMode = int(linha.id);
+    dialogo.setEntryMode(TformIncluirValor::EntryMode::Edicao(linha.id));
     preencheDialogoValor(data, categoria, descricao, centavos);
     QJsonObject b = comoJson(data, categoria, descricao, centavos);
     b.insert(u"op"_s, u"altera"_s);
@@ -444,10 +444,10 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
         // The row on offer: the next in the statement's order when the
         // dialog shows it, otherwise the one it shows.
         const auto mostra = [&](const Linha &l) {
-            return dialogo.editData->displayText() == FormatData(l.data)
-                   && dialogo.editDescricao->text() == l.descricao
-                   && dialogo.comboCategoria->currentIndex() == l.categoria - 1
-                   && dialogo.editValor->text() == FormatValor(double(std::llabs(l.centavos)) / 100.0);
+            return dialogo.editData()->displayText() == FormatData(l.data)
+                   && dialogo.editDescricao()->text() == l.descricao
+                   && dialogo.comboCategoria()->currentIndex() == l.categoria - 1
+                   && dialogo.editValor()->text() == FormatValor(double(std::llabs(l.centavos)) / 100.0);
         };
         const auto oferecida = !pendentes.empty() && mostra(pendentes.front())
                                    ? pendentes.begin()

@@ -5,6 +5,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 
 namespace cofrel {
@@ -25,9 +29,32 @@ QWidget *dialogParent()
     return QApplication::activeWindow();
 }
 
+// Beside the title the window manager draws an icon and up to three
+// buttons with their padding; this is room for them on common themes.
+constexpr int MargemBarraDeTitulo = 100;
+
+// A short text makes a box narrower than its title, which the window
+// manager then cuts ("..."). The text's column is widened just enough for
+// the box, which Qt sizes from its layout when shown, to show the title
+// whole in the platform's title font, bold as most themes draw it.
+void alargaParaOTitulo(QMessageBox &box)
+{
+    auto *texto = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!texto || !box.layout())
+        return;
+    QFont fonteTitulo = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    fonteTitulo.setBold(true);
+    const int largura = QFontMetrics(fonteTitulo).horizontalAdvance(box.windowTitle()) + MargemBarraDeTitulo;
+    const int natural = texto->sizeHint().width();
+    texto->setMinimumWidth(largura); // the text's column now decides the width
+    const int minimo = largura - (box.layout()->totalMinimumSize().width() - largura);
+    texto->setMinimumWidth(minimo > natural ? minimo : 0);
+}
+
 void showPlain(const QString &text, QMessageBox::Icon icon)
 {
     QMessageBox box(icon, QString::fromUtf16(AppTitle), text, QMessageBox::Ok, dialogParent());
+    alargaParaOTitulo(box);
     box.exec();
 }
 
@@ -57,6 +84,7 @@ bool DialogInteraction::question(const QString &text, const QString &title, Ques
     box.setEscapeButton(QMessageBox::No);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
+    alargaParaOTitulo(box);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -10,11 +10,15 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImageReader>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QRawFont>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 namespace cofrel {
@@ -141,11 +145,70 @@ QLabel *criaImagemFundo(QWidget *window)
     return image;
 }
 
+namespace {
+
+// True when the font engine draws this bold font exactly as the regular
+// one: a family with a single face that it cannot embolden (the Wine "MS
+// Sans Serif" is a bitmap font of one weight).
+bool negritoSemEfeito(const QFont &bold)
+{
+    static QHash<QString, bool> known;
+    const QString key = bold.key();
+    if (const auto found = known.constFind(key); found != known.cend())
+        return *found;
+    QFont regular = bold;
+    regular.setBold(false);
+    const QRawFont boldFace = QRawFont::fromFont(bold);
+    const QRawFont regularFace = QRawFont::fromFont(regular);
+    const QList<quint32> glyphs = boldFace.glyphIndexesForString(u"H"_s);
+    const auto glyph = [&glyphs](const QRawFont &face) {
+        return face.alphaMapForGlyph(glyphs.first(), QRawFont::PixelAntialiasing);
+    };
+    const bool same = !glyphs.isEmpty() && boldFace.familyName() == regularFace.familyName()
+                      && glyph(boldFace) == glyph(regularFace);
+    known.insert(key, same);
+    return same;
+}
+
+// A label whose bold the font engine cannot draw makes it as Windows does
+// for a bitmap font: every character one pixel wider (the font's letter
+// spacing) and the text struck twice, one pixel apart.
+class RotuloNegritoSintetico final : public QLabel {
+public:
+    RotuloNegritoSintetico(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        QFont font = fonteRotulo();
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+        setFont(font);
+    }
+
+    QSize sizeHint() const override { return QLabel::sizeHint() + QSize(1, 0); }
+    QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(1, 0); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin() - 1, -margin());
+        const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()));
+        for (const int dx : {0, 1})
+            style()->drawItemText(&painter, area.translated(dx, 0), flags, palette(), isEnabled(), text(),
+                                  foregroundRole());
+    }
+};
+
+} // namespace
+
 QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)
 {
-    auto *label = new QLabel(text, parent);
+    QLabel *label = nullptr;
+    if (bold && negritoSemEfeito(fonteRotulo())) {
+        label = new RotuloNegritoSintetico(text, parent);
+    } else {
+        label = new QLabel(text, parent);
+        label->setFont(bold ? fonteRotulo() : fonteJanela());
+    }
     label->setObjectName(name);
-    label->setFont(bold ? fonteRotulo() : fonteJanela());
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->adjustSize();
     label->move(x, y);

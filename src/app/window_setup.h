@@ -34,7 +34,8 @@ void centraNaTela(QWidget *window);
 // be loaded throws after it is made, naming the file.
 QLabel *criaImagemFundo(QWidget *window);
 
-// A transparent label at (x, y) with its natural size.
+// A transparent label at (x, y) with its natural size. Bold is drawn by the
+// label itself where the font engine has no bold for the font.
 QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = true);
 
 } // namespace cofrel

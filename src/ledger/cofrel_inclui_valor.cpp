@@ -53,7 +53,7 @@ TDados &dados()
     return *d;
 }
 
-[[noreturn]] void lancamentoNaoEncontrado(int transacao, const QString &file)
+[[noreturn]] void lancamentoNaoEncontrado(qint64 transacao, const QString &file)
 {
     throw Error(QStringLiteral("O lançamento %1 não existe mais em %2.").arg(transacao).arg(file));
 }
@@ -69,9 +69,9 @@ TformIncluirValor::TformIncluirValor(QWidget *parent)
     setModal(true);
     criaControles();
     loginContext().CategoryNames.clear();
-    for (int i = 0; i < comboCategoria->count(); ++i)
-        loginContext().CategoryNames.append(comboCategoria->itemText(i));
-    Image1 = criaImagemFundo(this);
+    for (int i = 0; i < m_comboCategoria->count(); ++i)
+        loginContext().CategoryNames.append(m_comboCategoria->itemText(i));
+    m_Image1 = criaImagemFundo(this);
 }
 
 TformIncluirValor::~TformIncluirValor() = default;
@@ -84,49 +84,49 @@ void TformIncluirValor::criaControles()
     criaRotulo(this, QStringLiteral("Label4"), QStringLiteral("Valor"), 12, 173);
     criaRotulo(this, QStringLiteral("Label5"), QStringLiteral("Tipo"), 221, 173);
 
-    editData = new QLineEdit(this);
-    editData->setObjectName(QStringLiteral("editData"));
-    editData->setInputMask(mascaraData());
-    editData->setGeometry(12, 117, 109, 21);
-    editData->installEventFilter(this);
+    m_editData = new QLineEdit(this);
+    m_editData->setObjectName(QStringLiteral("editData"));
+    m_editData->setInputMask(mascaraData());
+    m_editData->setGeometry(12, 117, 109, 21);
+    m_editData->installEventFilter(this);
 
-    comboCategoria = new QComboBox(this);
-    comboCategoria->setObjectName(QStringLiteral("comboCategoria"));
-    comboCategoria->addItems(NomesCategorias());
-    comboCategoria->setGeometry(221, 117, 156, 21);
-    comboCategoria->setMaxVisibleItems(NumeroCategorias);
+    m_comboCategoria = new QComboBox(this);
+    m_comboCategoria->setObjectName(QStringLiteral("comboCategoria"));
+    m_comboCategoria->addItems(NomesCategorias());
+    m_comboCategoria->setGeometry(221, 117, 156, 21);
+    m_comboCategoria->setMaxVisibleItems(NumeroCategorias);
     // activated: only the user's pick applies the category rule.
-    connect(comboCategoria, &QComboBox::activated, this, guard([this](int i) { comboCategoriaChange(i); }));
+    connect(m_comboCategoria, &QComboBox::activated, this, guard([this](int i) { comboCategoriaChange(i); }));
 
-    editDescricao = new QLineEdit(this);
-    editDescricao->setObjectName(QStringLiteral("editDescricao"));
-    editDescricao->setMaxLength(100);
-    editDescricao->setGeometry(12, 152, 365, 21);
+    m_editDescricao = new QLineEdit(this);
+    m_editDescricao->setObjectName(QStringLiteral("editDescricao"));
+    m_editDescricao->setMaxLength(100);
+    m_editDescricao->setGeometry(12, 152, 365, 21);
 
-    editValor = new QLineEdit(this);
-    editValor->setObjectName(QStringLiteral("editValor"));
-    editValor->setMaxLength(12);
-    editValor->setGeometry(12, 186, 109, 21);
-    instalaFiltroValor(editValor);
+    m_editValor = new QLineEdit(this);
+    m_editValor->setObjectName(QStringLiteral("editValor"));
+    m_editValor->setMaxLength(12);
+    m_editValor->setGeometry(12, 186, 109, 21);
+    instalaFiltroValor(m_editValor);
 
-    comboCredito = new QComboBox(this);
-    comboCredito->setObjectName(QStringLiteral("comboCredito"));
-    comboCredito->addItems(NomesTipos());
-    comboCredito->setGeometry(221, 186, 156, 21);
+    m_comboCredito = new QComboBox(this);
+    m_comboCredito->setObjectName(QStringLiteral("comboCredito"));
+    m_comboCredito->addItems(NomesTipos());
+    m_comboCredito->setGeometry(221, 186, 156, 21);
 
-    buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"),
-                               QRect(219, 223, 76, 23));
-    buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
-                                 QRect(304, 223, 76, 23));
-    connect(buttonOK, &TGradBtn::clicked, this, guard([this](auto &&...) { buttonOKClick(); }));
-    connect(buttonSair, &TGradBtn::clicked, this, guard([this](auto &&...) { buttonSairClick(); }));
+    m_buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"),
+                                 QRect(219, 223, 76, 23));
+    m_buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
+                                   QRect(304, 223, 76, 23));
+    connect(m_buttonOK, &TGradBtn::clicked, this, guard([this](auto &&...) { buttonOKClick(); }));
+    connect(m_buttonSair, &TGradBtn::clicked, this, guard([this](auto &&...) { buttonSairClick(); }));
 
-    setTabOrder(editData, comboCategoria);
-    setTabOrder(comboCategoria, editDescricao);
-    setTabOrder(editDescricao, editValor);
-    setTabOrder(editValor, comboCredito);
-    setTabOrder(comboCredito, buttonOK);
-    setTabOrder(buttonOK, buttonSair);
+    setTabOrder(m_editData, m_comboCategoria);
+    setTabOrder(m_comboCategoria, m_editDescricao);
+    setTabOrder(m_editDescricao, m_editValor);
+    setTabOrder(m_editValor, m_comboCredito);
+    setTabOrder(m_comboCredito, m_buttonOK);
+    setTabOrder(m_buttonOK, m_buttonSair);
 }
 
 void TformIncluirValor::setTrabalhoNaMesmaTransacao(std::function<void()> work)
@@ -136,23 +136,31 @@ void TformIncluirValor::setTrabalhoNaMesmaTransacao(std::function<void()> work)
 
 QString TformIncluirValor::textoData() const
 {
-    return editData->displayText();
+    return m_editData->displayText();
 }
 
 // ---- Show, activation, close --------------------------------------------------
 
+int TformIncluirValor::executa(EntryMode mode)
+{
+    m_entryMode = mode;
+    return exec();
+}
+
 void TformIncluirValor::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        m_ativacao.novaExibicao();
         FormShow();
+    }
 }
 
 void TformIncluirValor::FormShow()
 {
-    if (EntryMode == -1) {
+    if (m_entryMode == EntryMode::NovoLancamento) {
         limpaParaNovo();
-    } else if (EntryMode > 0) {
+    } else if (!m_entryMode.novo()) {
         // Without the stored row there is nothing to edit: OK would write
         // the boxes of an earlier showing over it.
         if (!guarded([this] { carregaParaEdicao(); }))
@@ -162,11 +170,11 @@ void TformIncluirValor::FormShow()
 
 void TformIncluirValor::limpaParaNovo()
 {
-    editData->setText(FormatData(cofrel::clock::today()));
-    comboCategoria->setCurrentIndex(0);
-    comboCredito->setCurrentIndex(TipoDebito);
-    editDescricao->clear();
-    editValor->clear();
+    m_editData->setText(FormatData(cofrel::clock::today()));
+    m_comboCategoria->setCurrentIndex(0);
+    m_comboCredito->setCurrentIndex(TipoDebito);
+    m_editDescricao->clear();
+    m_editValor->clear();
 }
 
 void TformIncluirValor::carregaParaEdicao()
@@ -175,28 +183,28 @@ void TformIncluirValor::carregaParaEdicao()
     data::IndexSwitch byIdentity(fin, QStringLiteral("Transacao"));
     data::TableCloser closer(fin);
     fin.open();
-    if (!fin.findKey(qint64(EntryMode)))
-        lancamentoNaoEncontrado(EntryMode, fin.tableName());
+    if (!fin.findKey(m_entryMode.transacao()))
+        lancamentoNaoEncontrado(m_entryMode.transacao(), fin.tableName());
     const double valor = fin.fieldByName(QStringLiteral("Valor")).asFloat();
-    editData->setText(FormatData(fin.fieldByName(QStringLiteral("Data")).asDate()));
-    editDescricao->setText(fin.fieldByName(QStringLiteral("Descricao")).asString());
-    comboCategoria->setCurrentIndex(int(fin.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
-    editValor->setText(FormatValor(std::fabs(valor)));
-    comboCredito->setCurrentIndex(valor > 0 ? TipoCredito : TipoDebito);
+    m_editData->setText(FormatData(fin.fieldByName(QStringLiteral("Data")).asDate()));
+    m_editDescricao->setText(fin.fieldByName(QStringLiteral("Descricao")).asString());
+    m_comboCategoria->setCurrentIndex(int(fin.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
+    m_editValor->setText(FormatValor(std::fabs(valor)));
+    m_comboCredito->setCurrentIndex(valor > 0 ? TipoCredito : TipoDebito);
 }
 
 void TformIncluirValor::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) {
-        editData->setFocus(Qt::OtherFocusReason);
-        editData->selectAll();
+    if (m_ativacao.ativou(*this, *event) && isVisible()) {
+        m_editData->setFocus(Qt::OtherFocusReason);
+        m_editData->selectAll();
     }
 }
 
 void TformIncluirValor::done(int result)
 {
-    editData->setText(QString());
+    m_editData->setText(QString());
     m_trabalhoExtra = nullptr;
     QDialog::done(result);
 }
@@ -210,7 +218,7 @@ void TformIncluirValor::reject()
 
 bool TformIncluirValor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == editData && event->type() == QEvent::FocusOut) {
+    if (watched == m_editData && event->type() == QEvent::FocusOut) {
         // Leaving the box, not the window: switching away keeps the text.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
@@ -233,12 +241,12 @@ void TformIncluirValor::editDataExit()
     const QString text = textoData();
     const QString repaired = reparaAno(text);
     if (repaired != text)
-        editData->setText(repaired);
+        m_editData->setText(repaired);
 }
 
 void TformIncluirValor::comboCategoriaChange(int index)
 {
-    comboCredito->setCurrentIndex(TipoParaCategoria(index));
+    m_comboCredito->setCurrentIndex(TipoParaCategoria(index));
 }
 
 // ---- OK and Cancel ----------------------------------------------------------------
@@ -251,14 +259,14 @@ void TformIncluirValor::buttonOKClick()
     const std::optional<QDate> dataLida = LeData(textoData());
     if (!dataLida) {
         interaction().message(QStringLiteral("Data inválida"));
-        editData->setFocus(Qt::OtherFocusReason);
+        m_editData->setFocus(Qt::OtherFocusReason);
         return;
     }
     // Amounts are entered positive; a minus sign can only have come in by
     // pasting, and the type alone gives the sign.
-    Lancamento lancamento{*dataLida, editDescricao->text().trimmed(), comboCategoria->currentIndex() + 1,
-                          std::fabs(LeValor(editValor->text()))};
-    if (comboCredito->currentIndex() == TipoDebito)
+    Lancamento lancamento{*dataLida, m_editDescricao->text().trimmed(), m_comboCategoria->currentIndex() + 1,
+                          std::fabs(LeValor(m_editValor->text()))};
+    if (m_comboCredito->currentIndex() == TipoDebito)
         lancamento.valor = -lancamento.valor;
     if (lancamento.valor == 0)
         lancamento.valor = 0.0; // a debit of nothing is no negative zero
@@ -272,7 +280,7 @@ void TformIncluirValor::grava(const Lancamento &lancamento)
 {
     data::Table &fin = dados().TableFin;
     std::optional<data::IndexSwitch> byIdentity;
-    if (EntryMode >= 0)
+    if (!m_entryMode.novo())
         byIdentity.emplace(fin, QStringLiteral("Transacao"));
     data::TableCloser closer(fin);
     fin.open();
@@ -280,11 +288,11 @@ void TformIncluirValor::grava(const Lancamento &lancamento)
     std::optional<data::Transaction> transaction;
     if (m_trabalhoExtra)
         transaction.emplace(data::Database::forAlias(fin.alias()));
-    if (EntryMode < 0) {
+    if (m_entryMode.novo()) {
         fin.insert();
     } else {
-        if (!fin.findKey(qint64(EntryMode)))
-            lancamentoNaoEncontrado(EntryMode, fin.tableName());
+        if (!fin.findKey(m_entryMode.transacao()))
+            lancamentoNaoEncontrado(m_entryMode.transacao(), fin.tableName());
         fin.edit();
     }
     fin.fieldByName(QStringLiteral("Data")).setDate(lancamento.data);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/activation.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -11,27 +13,51 @@ class QLineEdit;
 class TGradBtn;
 
 // The one dialog through which a transaction enters or changes in the
-// ledger. The caller sets EntryMode (and, for -2, the boxes), shows it
-// modally and reads the result: mrOk when the row was written, mrCancel
-// otherwise.
+// ledger. The caller shows it in one of its modes (for NovoPreenchido
+// after filling the boxes) and reads the result: mrOk when the row was
+// written, mrCancel otherwise.
 class TformIncluirValor final : public QDialog {
     Q_OBJECT
 public:
+    // What a showing does with the boxes.
+    class EntryMode final {
+    public:
+        // A new transaction: today, "Alimentação", "Débito", nothing else.
+        static const EntryMode NovoLancamento;
+        // A new transaction with the boxes as the caller filled them.
+        static const EntryMode NovoPreenchido;
+        // The stored transaction of this key, loaded into the boxes.
+        static constexpr EntryMode Edicao(qint64 transacao) { return EntryMode(Tipo::Edicao, transacao); }
+
+        bool novo() const { return m_tipo != Tipo::Edicao; }
+        // The key of the edited transaction; 0 for a new one.
+        qint64 transacao() const { return m_transacao; }
+        bool operator==(const EntryMode &) const = default;
+
+    private:
+        enum class Tipo { NovoLancamento, NovoPreenchido, Edicao };
+        constexpr EntryMode(Tipo tipo, qint64 transacao) : m_tipo(tipo), m_transacao(transacao) {}
+        Tipo m_tipo;
+        qint64 m_transacao;
+    };
+
     explicit TformIncluirValor(QWidget *parent = nullptr);
     ~TformIncluirValor() override;
 
-    // -1 new, -2 new with the boxes as the caller filled them, > 0 edit the
-    // transaction with this Transacao.
-    int EntryMode = -1;
+    // Shows the dialog modally in \a mode; the modal result.
+    int executa(EntryMode mode);
+    // The mode of the next (or current) showing, and of a save without one.
+    void setEntryMode(EntryMode mode) { m_entryMode = mode; }
+    EntryMode entryMode() const { return m_entryMode; }
 
-    QLabel *Image1 = nullptr;
-    QLineEdit *editData = nullptr;
-    QComboBox *comboCategoria = nullptr;
-    QLineEdit *editDescricao = nullptr;
-    QLineEdit *editValor = nullptr;
-    QComboBox *comboCredito = nullptr;
-    TGradBtn *buttonOK = nullptr;
-    TGradBtn *buttonSair = nullptr;
+    QLabel *Image1() const { return m_Image1; }
+    QLineEdit *editData() const { return m_editData; }
+    QComboBox *comboCategoria() const { return m_comboCategoria; }
+    QLineEdit *editDescricao() const { return m_editDescricao; }
+    QLineEdit *editValor() const { return m_editValor; }
+    QComboBox *comboCredito() const { return m_comboCredito; }
+    TGradBtn *buttonOK() const { return m_buttonOK; }
+    TGradBtn *buttonSair() const { return m_buttonSair; }
 
     // Work that must be stored with the next save or not at all (the
     // due-entry check advances its plan here): OK runs it in the same
@@ -67,5 +93,18 @@ private:
     void carregaParaEdicao();
     void grava(const Lancamento &lancamento);
 
+    EntryMode m_entryMode = EntryMode::NovoLancamento;
+    cofrel::AtivacaoDoFormulario m_ativacao;
+    QLabel *m_Image1 = nullptr;
+    QLineEdit *m_editData = nullptr;
+    QComboBox *m_comboCategoria = nullptr;
+    QLineEdit *m_editDescricao = nullptr;
+    QLineEdit *m_editValor = nullptr;
+    QComboBox *m_comboCredito = nullptr;
+    TGradBtn *m_buttonOK = nullptr;
+    TGradBtn *m_buttonSair = nullptr;
     std::function<void()> m_trabalhoExtra;
 };
+
+inline constexpr TformIncluirValor::EntryMode TformIncluirValor::EntryMode::NovoLancamento{Tipo::NovoLancamento, 0};
+inline constexpr TformIncluirValor::EntryMode TformIncluirValor::EntryMode::NovoPreenchido{Tipo::NovoPreenchido, 0};

@@ -35,6 +35,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -60,6 +61,26 @@ TformIncluirValor &dialogoValor()
         throw Error(QStringLiteral("A janela de inclusão de valores ainda não foi criada."));
     return *d;
 }
+
+// A push button whose mnemonic clicks at once, as the gradient buttons do,
+// not after the standard button's press animation (about 100 ms).
+class BotaoExtrato final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::Shortcut) {
+            const auto *shortcut = static_cast<QShortcutEvent *>(event);
+            if (!shortcut->isAmbiguous() && shortcut->key() == QKeySequence::mnemonic(text())) {
+                click();
+                return true;
+            }
+        }
+        return QPushButton::event(event);
+    }
+};
 
 QFrame *criaPainel(QWidget *parent, const QString &name)
 {
@@ -139,7 +160,7 @@ void TformCofrelMain::criaAbaExtrato()
     connect(comboPeriodo, &QComboBox::activated, this, guard([this](auto &&...) { comboPeriodoChange(); }));
 
     const auto botao = [this](const QString &name, const QString &caption, int left, auto handler) {
-        auto *button = new QPushButton(caption, panelExtrato);
+        auto *button = new BotaoExtrato(caption, panelExtrato);
         button->setObjectName(name);
         button->setGeometry(left, 6, 78, 22);
         connect(button, &QPushButton::clicked, this, guard([this, handler](auto &&...) { (this->*handler)(); }));
@@ -291,13 +312,11 @@ void TformCofrelMain::comboPeriodoGraficoChange()
 
 // ---- Include, alter, delete ----------------------------------------------------
 
-void TformCofrelMain::abreDialogoValor(int entryMode)
+void TformCofrelMain::abreDialogoValor(TformIncluirValor::EntryMode entryMode)
 {
     pausa();
     guarded([&] {
-        TformIncluirValor &dialogo = dialogoValor();
-        dialogo.EntryMode = entryMode;
-        dialogo.exec();
+        dialogoValor().executa(entryMode);
         comboPeriodoChange();
     });
     retoma();
@@ -305,7 +324,7 @@ void TformCofrelMain::abreDialogoValor(int entryMode)
 
 void TformCofrelMain::buttonIncluiValorClick()
 {
-    abreDialogoValor(-1);
+    abreDialogoValor(TformIncluirValor::EntryMode::NovoLancamento);
 }
 
 void TformCofrelMain::buttonAlteraValorClick()
@@ -313,7 +332,7 @@ void TformCofrelMain::buttonAlteraValorClick()
     if (extratoVazio())
         return;
     const qint64 transacao = dados().Query.fieldByName(QStringLiteral("Transacao")).asInteger();
-    abreDialogoValor(int(transacao));
+    abreDialogoValor(TformIncluirValor::EntryMode::Edicao(transacao));
 }
 
 void TformCofrelMain::buttonExcluiValorClick()

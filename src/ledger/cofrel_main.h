@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QWidget>
 
+#include "ledger/cofrel_inclui_valor.h"
+
 #include <memory>
 #include <optional>
 
@@ -96,7 +98,7 @@ private:
     void atualizaSaldo();
     void atualizaExtrato();
     bool extratoVazio() const;
-    void abreDialogoValor(int entryMode);
+    void abreDialogoValor(TformIncluirValor::EntryMode entryMode);
 
     // Set by a show, spent by the activation that follows it: returning
     // from the window's own modal dialogs must not start the check again.

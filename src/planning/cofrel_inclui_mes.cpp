@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QShowEvent>
 
 using namespace cofrel;
 
@@ -77,63 +78,71 @@ TformIncluiMes::TformIncluiMes(QWidget *parent)
     criaRotulo(this, QStringLiteral("labelValor"), QStringLiteral("Valor"), 12, 173);
     criaRotulo(this, QStringLiteral("labelTipo"), QStringLiteral("Tipo"), 221, 173);
 
-    comboCategoria = criaLista(this, QStringLiteral("comboCategoria"), QRect(221, 117, 156, AlturaCampo),
-                               NomesCategorias());
-    editDescricao = criaCaixa(this, QStringLiteral("editDescricao"), QRect(12, 152, 365, AlturaCampo),
-                              MaxDescricao);
-    editValor = criaCaixa(this, QStringLiteral("editValor"), QRect(12, 186, 109, AlturaCampo), MaxValor);
-    comboCredito = criaLista(this, QStringLiteral("comboCredito"), QRect(221, 186, 156, AlturaCampo),
-                             NomesTipos());
-    buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"), QRect(219, 223, 76, 23));
-    buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
-                                 QRect(304, 223, 76, 23));
-    comboDia = criaLista(this, QStringLiteral("comboDia"), QRect(13, 117, 68, AlturaCampo), diasDoMes());
+    m_comboCategoria = criaLista(this, QStringLiteral("comboCategoria"), QRect(221, 117, 156, AlturaCampo),
+                                 NomesCategorias());
+    m_editDescricao = criaCaixa(this, QStringLiteral("editDescricao"), QRect(12, 152, 365, AlturaCampo),
+                                MaxDescricao);
+    m_editValor = criaCaixa(this, QStringLiteral("editValor"), QRect(12, 186, 109, AlturaCampo), MaxValor);
+    m_comboCredito = criaLista(this, QStringLiteral("comboCredito"), QRect(221, 186, 156, AlturaCampo),
+                               NomesTipos());
+    m_buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"), QRect(219, 223, 76, 23));
+    m_buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
+                                   QRect(304, 223, 76, 23));
+    m_comboDia = criaLista(this, QStringLiteral("comboDia"), QRect(13, 117, 68, AlturaCampo), diasDoMes());
 
     // The day comes last in the tab order; activation puts the focus there.
-    QWidget::setTabOrder(comboCategoria, editDescricao);
-    QWidget::setTabOrder(editDescricao, editValor);
-    QWidget::setTabOrder(editValor, comboCredito);
-    QWidget::setTabOrder(comboCredito, buttonOK);
-    QWidget::setTabOrder(buttonOK, buttonSair);
-    QWidget::setTabOrder(buttonSair, comboDia);
+    QWidget::setTabOrder(m_comboCategoria, m_editDescricao);
+    QWidget::setTabOrder(m_editDescricao, m_editValor);
+    QWidget::setTabOrder(m_editValor, m_comboCredito);
+    QWidget::setTabOrder(m_comboCredito, m_buttonOK);
+    QWidget::setTabOrder(m_buttonOK, m_buttonSair);
+    QWidget::setTabOrder(m_buttonSair, m_comboDia);
 
-    instalaFiltroValor(editValor);
+    instalaFiltroValor(m_editValor);
     // activated() comes only from the person, never from setCurrentIndex().
-    connect(comboCategoria, &QComboBox::activated, this, guard([this](int index) { comboCategoriaChange(index); }));
-    connect(buttonOK, &TGradBtn::clicked, this, guard([this] { buttonOKClick(); }));
-    connect(buttonSair, &TGradBtn::clicked, this, guard([this] { buttonSairClick(); }));
+    connect(m_comboCategoria, &QComboBox::activated, this,
+            guard([this](int index) { comboCategoriaChange(index); }));
+    connect(m_buttonOK, &TGradBtn::clicked, this, guard([this] { buttonOKClick(); }));
+    connect(m_buttonSair, &TGradBtn::clicked, this, guard([this] { buttonSairClick(); }));
 
     QStringList &names = loginContext().CategoryNames;
     names.clear();
-    for (int i = 0; i < comboCategoria->count(); ++i)
-        names.append(comboCategoria->itemText(i));
+    for (int i = 0; i < m_comboCategoria->count(); ++i)
+        names.append(m_comboCategoria->itemText(i));
     criaImagemFundo(this);
 }
 
 bool TformIncluiMes::event(QEvent *event)
 {
     const bool handled = QDialog::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    if (m_ativacao.ativou(*this, *event))
         guarded([this] { FormActivate(); });
     return handled;
 }
 
+void TformIncluiMes::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_ativacao.novaExibicao();
+}
+
 void TformIncluiMes::FormActivate()
 {
-    comboDia->setFocus(Qt::ActiveWindowFocusReason);
+    m_comboDia->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TformIncluiMes::comboCategoriaChange(int index)
 {
-    comboCredito->setCurrentIndex(TipoParaCategoria(index));
+    m_comboCredito->setCurrentIndex(TipoParaCategoria(index));
 }
 
 void TformIncluiMes::buttonOKClick()
 {
-    editDescricao->setText(semBrancosNasPontas(editDescricao->text()));
-    PlanCategoria = comboCategoria->currentIndex() + 1;
-    PlanValor = LeValor(editValor->text());
-    if (comboCredito->currentIndex() == TipoDebito)
+    m_editDescricao->setText(semBrancosNasPontas(m_editDescricao->text()));
+    PlanCategoria = m_comboCategoria->currentIndex() + 1;
+    PlanValor = LeValor(m_editValor->text());
+    if (m_comboCredito->currentIndex() == TipoDebito)
         PlanValor = -PlanValor;
     done(mrOk);
 }

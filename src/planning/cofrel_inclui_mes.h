@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/activation.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -16,13 +18,13 @@ class TformIncluiMes final : public QDialog {
 public:
     explicit TformIncluiMes(QWidget *parent = nullptr);
 
-    QComboBox *comboCategoria;
-    QLineEdit *editDescricao;
-    QLineEdit *editValor;
-    QComboBox *comboCredito;
-    TGradBtn *buttonOK;
-    TGradBtn *buttonSair;
-    QComboBox *comboDia;
+    QComboBox *comboCategoria() const { return m_comboCategoria; }
+    QLineEdit *editDescricao() const { return m_editDescricao; }
+    QLineEdit *editValor() const { return m_editValor; }
+    QComboBox *comboCredito() const { return m_comboCredito; }
+    TGradBtn *buttonOK() const { return m_buttonOK; }
+    TGradBtn *buttonSair() const { return m_buttonSair; }
+    QComboBox *comboDia() const { return m_comboDia; }
 
     // Set by OK: the amount typed, negated for "Débito" (0 when unreadable),
     // and the category number 1..8.
@@ -34,10 +36,20 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormActivate();
     void comboCategoriaChange(int index);
     void buttonOKClick();
     void buttonSairClick();
+
+    QComboBox *m_comboCategoria;
+    QLineEdit *m_editDescricao;
+    QLineEdit *m_editValor;
+    QComboBox *m_comboCredito;
+    TGradBtn *m_buttonOK;
+    TGradBtn *m_buttonSair;
+    QComboBox *m_comboDia;
+    cofrel::AtivacaoDoFormulario m_ativacao;
 };

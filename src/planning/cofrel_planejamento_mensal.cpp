@@ -62,7 +62,7 @@ private:
 void gravaResultado(data::Table &table, const TformIncluiMes &dialogo)
 {
     table.fieldByName(QStringLiteral("Categoria")).setInteger(dialogo.PlanCategoria);
-    table.fieldByName(QStringLiteral("Descricao")).setString(dialogo.editDescricao->text());
+    table.fieldByName(QStringLiteral("Descricao")).setString(dialogo.editDescricao()->text());
     table.fieldByName(QStringLiteral("Valor")).setFloat(dialogo.PlanValor);
 }
 
@@ -155,15 +155,15 @@ void TformPlanejamento::FormClose()
 void TformPlanejamento::buttonIncluiValorClick()
 {
     TformIncluiMes &dialog = dialogo();
-    dialog.comboDia->setCurrentIndex(0);
-    dialog.comboCategoria->setCurrentIndex(0);
-    dialog.comboCredito->setCurrentIndex(TipoDebito);
-    dialog.editDescricao->clear();
-    dialog.editValor->clear();
+    dialog.comboDia()->setCurrentIndex(0);
+    dialog.comboCategoria()->setCurrentIndex(0);
+    dialog.comboCredito()->setCurrentIndex(TipoDebito);
+    dialog.editDescricao()->clear();
+    dialog.editValor()->clear();
     if (dialog.exec() != mrOk)
         return;
 
-    const int dia = dialog.comboDia->currentIndex() + 1;
+    const int dia = dialog.comboDia()->currentIndex() + 1;
     const QDate vencimento = PrimeiroVencimento(dia, clock::today());
     data::Table &plano = dados().TableDFin;
     GravacaoPendente gravacao(plano);
@@ -184,11 +184,11 @@ void TformPlanejamento::buttonAlteraValorClick()
     const int diaGravado = int(plano.fieldByName(QStringLiteral("Dia")).asInteger());
     const double valor = plano.fieldByName(QStringLiteral("Valor")).asFloat();
     TformIncluiMes &dialog = dialogo();
-    dialog.comboDia->setCurrentIndex(diaGravado - 1);
-    dialog.comboCategoria->setCurrentIndex(int(plano.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
-    dialog.comboCredito->setCurrentIndex(valor >= 0 ? TipoCredito : TipoDebito);
-    dialog.editDescricao->setText(plano.fieldByName(QStringLiteral("Descricao")).asString());
-    dialog.editValor->setText(FormatValor(std::fabs(valor)));
+    dialog.comboDia()->setCurrentIndex(diaGravado - 1);
+    dialog.comboCategoria()->setCurrentIndex(int(plano.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
+    dialog.comboCredito()->setCurrentIndex(valor >= 0 ? TipoCredito : TipoDebito);
+    dialog.editDescricao()->setText(plano.fieldByName(QStringLiteral("Descricao")).asString());
+    dialog.editValor()->setText(FormatValor(std::fabs(valor)));
     if (dialog.exec() != mrOk)
         return;
 
@@ -197,7 +197,7 @@ void TformPlanejamento::buttonAlteraValorClick()
     if (plano.currentId() != entrada && !plano.gotoPrimaryKey(entrada))
         throw Error(QStringLiteral("A entrada planejada não existe mais em %1.").arg(plano.tableName()));
 
-    const int dia = dialog.comboDia->currentIndex() + 1;
+    const int dia = dialog.comboDia()->currentIndex() + 1;
     GravacaoPendente gravacao(plano);
     plano.edit();
     // The due date is recomputed only for a new day; the same day keeps

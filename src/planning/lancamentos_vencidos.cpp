@@ -62,11 +62,11 @@ std::vector<Vencido> leVencidos(data::Query &query)
 
 void preencheDialogo(TformIncluirValor &dialogo, const Vencido &row)
 {
-    dialogo.editData->setText(FormatData(row.data));
-    dialogo.comboCategoria->setCurrentIndex(row.categoria - 1);
-    dialogo.editDescricao->setText(row.descricao);
-    dialogo.comboCredito->setCurrentIndex(row.valor >= 0 ? TipoCredito : TipoDebito);
-    dialogo.editValor->setText(FormatValor(std::fabs(row.valor)));
+    dialogo.editData()->setText(FormatData(row.data));
+    dialogo.comboCategoria()->setCurrentIndex(row.categoria - 1);
+    dialogo.editDescricao()->setText(row.descricao);
+    dialogo.comboCredito()->setCurrentIndex(row.valor >= 0 ? TipoCredito : TipoDebito);
+    dialogo.editValor()->setText(FormatValor(std::fabs(row.valor)));
 }
 
 // The dialog holds the advance only while it offers this occurrence.
@@ -94,7 +94,6 @@ void ofereceLancamentosVencidos(TDados &dados, TformIncluirValor &dialogo)
     for (const Vencido &row : vencidos) {
         preencheDialogo(dialogo, row);
         interaction().beep();
-        dialogo.EntryMode = -2;
 
         // OK runs the advance inside the dialog's own save transaction, so
         // the booking and the advance commit together or not at all (a save
@@ -108,7 +107,7 @@ void ofereceLancamentosVencidos(TDados &dados, TformIncluirValor &dialogo)
                 avancaUmMes(dados.TableDFin, row.transacao, row.dia);
                 avancadoNaGravacao = true;
             });
-            resultado = dialogo.exec();
+            resultado = dialogo.executa(TformIncluirValor::EntryMode::NovoPreenchido);
         }
         if (resultado == mrOk && avancadoNaGravacao)
             continue;

@@ -6,7 +6,7 @@ class TformIncluirValor;
 namespace cofrel {
 
 // The body of the due-entry check: every planned entry whose date has come
-// is offered, prefilled, in the entry dialog (mode -2) with the
+// is offered, prefilled, in the entry dialog (NovoPreenchido) with the
 // exclamation beep, and advanced by one month.
 //
 // OK books the occurrence and advances the plan in one transaction, so

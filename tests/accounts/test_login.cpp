@@ -8,6 +8,7 @@
 #include "app/forms.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
+#include "app/window_setup.h"
 #include "controls/GradBtn.h"
 #include "data/cofrel_dados.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -75,11 +77,14 @@ void grava(const QString &caminho)
 class TestLogin final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
 
     void layout_data();
     void layout();
+    void boldLabelsLookBold_data();
+    void boldLabelsLookBold();
     void firstRunComesBeforeTheWindowIsSeen();
     void firstRunToFirstLoginThroughExec();
     void firstRunCancelled();
@@ -113,6 +118,11 @@ private:
     TformCofrelLogin *m_login = nullptr;
     TformCofrelInclui *m_inclui = nullptr;
 };
+
+void TestLogin::initTestCase()
+{
+    registraFontes(); // as start-up does, before any window
+}
 
 void TestLogin::init()
 {
@@ -196,6 +206,42 @@ void TestLogin::layout()
         QCOMPARE(ordem->nextInFocusChain(), seguinte);
         ordem = seguinte;
     }
+}
+
+void TestLogin::boldLabelsLookBold_data()
+{
+    QTest::addColumn<QString>("rotulo");
+    QTest::addColumn<int>("largura"); // as Windows lays the bold text out; 0: fixed by the window
+    QTest::newRow("Usuário") << "Label1" << 44;
+    QTest::newRow("Senha") << "Label2" << 37;
+    QTest::newRow("credits line") << "Label3" << 0;
+}
+
+void TestLogin::boldLabelsLookBold()
+{
+    QFETCH(QString, rotulo);
+    QFETCH(int, largura);
+    auto *label = m_login->findChild<QLabel *>(rotulo);
+    QVERIFY(label);
+    QVERIFY(label->font().bold());
+    // The same text in the regular font, drawn the same way.
+    QWidget fundo;
+    QLabel *normal = criaRotulo(&fundo, u"normal"_s, label->text(), 0, 0, false);
+    normal->setGeometry(label->geometry());
+    normal->setAlignment(label->alignment());
+    const auto tinta = [](QWidget *w) {
+        const QImage image = w->grab().toImage();
+        int pixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                pixels += qAlpha(image.pixel(x, y)) > 127 ? 1 : 0; // the background is transparent
+        return pixels;
+    };
+    const int negrito = tinta(label);
+    const int regular = tinta(normal);
+    QVERIFY2(negrito * 10 >= regular * 15, qPrintable(u"%1 against %2 pixels"_s.arg(negrito).arg(regular)));
+    if (largura > 0 && QFontInfo(label->font()).family() == u"MS Sans Serif"_s)
+        QCOMPARE(label->width(), largura);
 }
 
 void TestLogin::firstRunComesBeforeTheWindowIsSeen()

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,8 @@ using namespace cofrel;
 using namespace cofrel::test;
 
 namespace {
+
+using Modo = TformIncluirValor::EntryMode;
 
 const QDate Hoje(2025, 3, 10);
 const QString Vazia = QStringLiteral("  /  /    ");
@@ -77,6 +80,8 @@ private Q_SLOTS:
     void categoryNamesFilledAtCreation();
     void newEntryStartsClean();
     void activationFocusesDateBox();
+    void activationComesOnlyFromOurWindows_data();
+    void activationComesOnlyFromOurWindows();
     void categoryRuleOnlyOnUsersChange();
     void amountKeyFilter_data();
     void amountKeyFilter();
@@ -108,7 +113,7 @@ private Q_SLOTS:
 private:
     // Shows the dialog in \a mode and runs \a body while it is open; a
     // dialog still open afterwards is cancelled. Returns the modal result.
-    int executa(int mode, const std::function<void(TformIncluirValor &)> &body);
+    int executa(Modo mode, const std::function<void(TformIncluirValor &)> &body);
 
     std::unique_ptr<LedgerFixture> m_fx;
 };
@@ -124,17 +129,16 @@ void TestIncluiValor::cleanup()
     m_fx.reset();
 }
 
-int TestIncluiValor::executa(int mode, const std::function<void(TformIncluirValor &)> &body)
+int TestIncluiValor::executa(Modo mode, const std::function<void(TformIncluirValor &)> &body)
 {
     TformIncluirValor &dialogo = *m_fx->dialogo;
-    dialogo.EntryMode = mode;
     const auto watch = quandoModal([&](QWidget *modal) {
         if (modal == &dialogo)
             body(dialogo);
         if (dialogo.isVisible())
             dialogo.done(mrCancel);
     });
-    const int result = dialogo.exec();
+    const int result = dialogo.executa(mode);
     [&] { QVERIFY2(watch->ran(), "the dialog never became the modal window"); }();
     return result;
 }
@@ -145,27 +149,27 @@ void TestIncluiValor::layoutAndCaptions()
     QCOMPARE(d.windowTitle(), QStringLiteral("Cofrel 1.0 - Incluir/Editar valor"));
     QCOMPARE(d.size(), QSize(388, 250));
     QVERIFY(!(d.windowFlags() & Qt::WindowMinimizeButtonHint));
-    QCOMPARE(d.editData->geometry().topLeft(), QPoint(12, 117));
-    QCOMPARE(d.editData->width(), 109);
-    QCOMPARE(d.comboCategoria->geometry().topLeft(), QPoint(221, 117));
-    QCOMPARE(d.comboCategoria->width(), 156);
-    QCOMPARE(d.editDescricao->geometry(), QRect(12, 152, 365, 21));
-    QCOMPARE(d.editDescricao->maxLength(), 100);
-    QCOMPARE(d.editValor->geometry().topLeft(), QPoint(12, 186));
-    QCOMPARE(d.editValor->maxLength(), 12);
-    QCOMPARE(d.comboCredito->geometry().topLeft(), QPoint(221, 186));
-    QCOMPARE(d.buttonOK->geometry(), QRect(219, 223, 76, 23));
-    QCOMPARE(d.buttonSair->geometry(), QRect(304, 223, 76, 23));
-    QCOMPARE(d.buttonOK->Caption(), QStringLiteral("OK"));
-    QCOMPARE(d.buttonSair->Caption(), QStringLiteral("Cancelar"));
+    QCOMPARE(d.editData()->geometry().topLeft(), QPoint(12, 117));
+    QCOMPARE(d.editData()->width(), 109);
+    QCOMPARE(d.comboCategoria()->geometry().topLeft(), QPoint(221, 117));
+    QCOMPARE(d.comboCategoria()->width(), 156);
+    QCOMPARE(d.editDescricao()->geometry(), QRect(12, 152, 365, 21));
+    QCOMPARE(d.editDescricao()->maxLength(), 100);
+    QCOMPARE(d.editValor()->geometry().topLeft(), QPoint(12, 186));
+    QCOMPARE(d.editValor()->maxLength(), 12);
+    QCOMPARE(d.comboCredito()->geometry().topLeft(), QPoint(221, 186));
+    QCOMPARE(d.buttonOK()->geometry(), QRect(219, 223, 76, 23));
+    QCOMPARE(d.buttonSair()->geometry(), QRect(304, 223, 76, 23));
+    QCOMPARE(d.buttonOK()->Caption(), QStringLiteral("OK"));
+    QCOMPARE(d.buttonSair()->Caption(), QStringLiteral("Cancelar"));
 
     QStringList categorias;
-    for (int i = 0; i < d.comboCategoria->count(); ++i)
-        categorias << d.comboCategoria->itemText(i);
+    for (int i = 0; i < d.comboCategoria()->count(); ++i)
+        categorias << d.comboCategoria()->itemText(i);
     QCOMPARE(categorias, NomesCategorias());
-    QCOMPARE(d.comboCredito->count(), 2);
-    QCOMPARE(d.comboCredito->itemText(0), QStringLiteral("Crédito"));
-    QCOMPARE(d.comboCredito->itemText(1), QStringLiteral("Débito"));
+    QCOMPARE(d.comboCredito()->count(), 2);
+    QCOMPARE(d.comboCredito()->itemText(0), QStringLiteral("Crédito"));
+    QCOMPARE(d.comboCredito()->itemText(1), QStringLiteral("Débito"));
 
     const QStringList labels = {QStringLiteral("Data"), QStringLiteral("Categoria"), QStringLiteral("Descrição"),
                                  QStringLiteral("Valor"), QStringLiteral("Tipo")};
@@ -180,14 +184,14 @@ void TestIncluiValor::layoutAndCaptions()
 
     // Tab order: date, category, description, amount, type, OK, Cancel.
     QList<QWidget *> order;
-    QWidget *w = d.editData;
+    QWidget *w = d.editData();
     for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
         while (!(w->focusPolicy() & Qt::TabFocus))
             w = w->nextInFocusChain();
         order << w;
     }
-    const QList<QWidget *> expected = {d.editData,  d.comboCategoria, d.editDescricao, d.editValor,
-                                       d.comboCredito, d.buttonOK,    d.buttonSair};
+    const QList<QWidget *> expected = {d.editData(),  d.comboCategoria(), d.editDescricao(), d.editValor(),
+                                       d.comboCredito(), d.buttonOK(),    d.buttonSair()};
     QCOMPARE(order, expected);
     QCOMPARE(d.textoData(), Vazia);
 }
@@ -200,16 +204,16 @@ void TestIncluiValor::categoryNamesFilledAtCreation()
 void TestIncluiValor::newEntryStartsClean()
 {
     TformIncluirValor &d = *m_fx->dialogo;
-    d.editDescricao->setText(QStringLiteral("sobra"));
-    d.editValor->setText(QStringLiteral("12"));
-    d.comboCategoria->setCurrentIndex(4);
-    d.comboCredito->setCurrentIndex(TipoCredito);
-    executa(-1, [](TformIncluirValor &dlg) {
+    d.editDescricao()->setText(QStringLiteral("sobra"));
+    d.editValor()->setText(QStringLiteral("12"));
+    d.comboCategoria()->setCurrentIndex(4);
+    d.comboCredito()->setCurrentIndex(TipoCredito);
+    executa(Modo::NovoLancamento, [](TformIncluirValor &dlg) {
         QCOMPARE(dlg.textoData(), QStringLiteral("10/03/2025"));
-        QCOMPARE(dlg.comboCategoria->currentText(), QStringLiteral("Alimentação"));
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Débito"));
-        QVERIFY(dlg.editDescricao->text().isEmpty());
-        QVERIFY(dlg.editValor->text().isEmpty());
+        QCOMPARE(dlg.comboCategoria()->currentText(), QStringLiteral("Alimentação"));
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Débito"));
+        QVERIFY(dlg.editDescricao()->text().isEmpty());
+        QVERIFY(dlg.editValor()->text().isEmpty());
     });
 }
 
@@ -217,38 +221,72 @@ void TestIncluiValor::activationFocusesDateBox()
 {
     // Left in the amount box last time: the dialog would give it the focus
     // back, but activation puts it in the date box.
-    executa(-1, [](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [](TformIncluirValor &dlg) {
         QTRY_VERIFY(dlg.isActiveWindow());
-        dlg.editValor->setFocus(Qt::TabFocusReason);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg.editValor));
+        dlg.editValor()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg.editValor()));
     });
     QWidget *focused = nullptr;
-    executa(-1, [&](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         QTRY_VERIFY(dlg.isActiveWindow());
         focused = QApplication::focusWidget();
     });
-    QCOMPARE(focused, static_cast<QWidget *>(m_fx->dialogo->editData));
+    QCOMPARE(focused, static_cast<QWidget *>(m_fx->dialogo->editData()));
+}
+
+void TestIncluiValor::activationComesOnlyFromOurWindows_data()
+{
+    QTest::addColumn<bool>("fromOurWindow");
+    QTest::newRow("from another window of the program") << true;
+    QTest::newRow("back from another application") << false;
+}
+
+void TestIncluiValor::activationComesOnlyFromOurWindows()
+{
+    QFETCH(bool, fromOurWindow);
+    QWidget *focused = nullptr;
+    QString selected;
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        QTRY_VERIFY(dlg.isActiveWindow());
+        dlg.editValor()->setFocus(Qt::TabFocusReason);
+        digita(dlg.editValor(), QStringLiteral("12"));
+        QDialog outra(&dlg); // a message box of the dialog's
+        if (fromOurWindow) {
+            outra.show();
+            QApplication::setActiveWindow(&outra);
+        } else {
+            QApplication::setActiveWindow(nullptr); // the person checks a calculator
+        }
+        QVERIFY(!dlg.isActiveWindow());
+        QApplication::setActiveWindow(&dlg);
+        focused = QApplication::focusWidget();
+        selected = dlg.editData()->selectedText();
+    });
+    QWidget *const expected = fromOurWindow ? static_cast<QWidget *>(m_fx->dialogo->editData())
+                                            : static_cast<QWidget *>(m_fx->dialogo->editValor());
+    QCOMPARE(focused, expected);
+    QCOMPARE(selected, fromOurWindow ? QStringLiteral("10/03/2025") : QString());
 }
 
 void TestIncluiValor::categoryRuleOnlyOnUsersChange()
 {
     bool checked = false;
-    executa(-1, [&](TformIncluirValor &dlg) {
-        escolhe(dlg.comboCategoria, 5);
-        QCOMPARE(dlg.comboCategoria->currentText(), QStringLiteral("Trabalho"));
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Crédito"));
-        escolhe(dlg.comboCategoria, 2);
-        QCOMPARE(dlg.comboCategoria->currentText(), QStringLiteral("Lazer"));
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Débito"));
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        escolhe(dlg.comboCategoria(), 5);
+        QCOMPARE(dlg.comboCategoria()->currentText(), QStringLiteral("Trabalho"));
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Crédito"));
+        escolhe(dlg.comboCategoria(), 2);
+        QCOMPARE(dlg.comboCategoria()->currentText(), QStringLiteral("Lazer"));
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Débito"));
         // The user may still choose the type by hand.
-        escolhe(dlg.comboCredito, 0);
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Crédito"));
+        escolhe(dlg.comboCredito(), 0);
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Crédito"));
         // Setting the category by program leaves the type alone.
-        dlg.comboCategoria->setCurrentIndex(0);
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Crédito"));
-        dlg.comboCredito->setCurrentIndex(TipoDebito);
-        dlg.comboCategoria->setCurrentIndex(5);
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Débito"));
+        dlg.comboCategoria()->setCurrentIndex(0);
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Crédito"));
+        dlg.comboCredito()->setCurrentIndex(TipoDebito);
+        dlg.comboCategoria()->setCurrentIndex(5);
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Débito"));
         checked = true;
     });
     QVERIFY(checked);
@@ -274,9 +312,9 @@ void TestIncluiValor::amountKeyFilter()
     QFETCH(QString, expected);
     LocaleScope scope(locale);
     QString shown;
-    executa(-1, [&](TformIncluirValor &dlg) {
-        digita(dlg.editValor, typed);
-        shown = dlg.editValor->text();
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        digita(dlg.editValor(), typed);
+        shown = dlg.editValor()->text();
     });
     QCOMPARE(shown, expected);
 }
@@ -310,14 +348,14 @@ void TestIncluiValor::savesSignedTrimmedEntry()
     QFETCH(double, valorGravado);
     LocaleScope scope(QStringLiteral("en_US"));
 
-    const int result = executa(-1, [&](TformIncluirValor &dlg) {
-        digitaData(dlg.editData, QStringLiteral("05032025"));
-        escolhe(dlg.comboCategoria, categoria);
+    const int result = executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        digitaData(dlg.editData(), QStringLiteral("05032025"));
+        escolhe(dlg.comboCategoria(), categoria);
         if (tipo >= 0)
-            escolhe(dlg.comboCredito, tipo);
-        digita(dlg.editDescricao, descricao);
-        digita(dlg.editValor, valor);
-        clica(dlg.buttonOK);
+            escolhe(dlg.comboCredito(), tipo);
+        digita(dlg.editDescricao(), descricao);
+        digita(dlg.editValor(), valor);
+        clica(dlg.buttonOK());
         QVERIFY(!dlg.isVisible());
     });
     QCOMPARE(result, mrOk);
@@ -337,10 +375,10 @@ void TestIncluiValor::pastedMinusDoesNotFlipTheType()
     LocaleScope scope(QStringLiteral("en_US"));
     QApplication::clipboard()->setText(QStringLiteral("-5"));
     QString pasted;
-    executa(-1, [&](TformIncluirValor &dlg) {
-        dlg.editValor->paste(); // what Ctrl+V does (QTest gives the key no control character)
-        pasted = dlg.editValor->text();
-        clica(dlg.buttonOK);
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        dlg.editValor()->paste(); // what Ctrl+V does (QTest gives the key no control character)
+        pasted = dlg.editValor()->text();
+        clica(dlg.buttonOK());
     });
     QCOMPARE(pasted, QStringLiteral("-5"));
     const QList<Lancamento> rows = m_fx->lancamentos();
@@ -351,11 +389,11 @@ void TestIncluiValor::pastedMinusDoesNotFlipTheType()
 void TestIncluiValor::commaDecimalSeparatorRoundTrip()
 {
     LocaleScope scope(QStringLiteral("pt_BR"));
-    executa(-1, [](TformIncluirValor &dlg) {
-        digita(dlg.editDescricao, QStringLiteral("Mercado"));
-        digita(dlg.editValor, QStringLiteral("100,5"));
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Débito"));
-        clica(dlg.buttonOK);
+    executa(Modo::NovoLancamento, [](TformIncluirValor &dlg) {
+        digita(dlg.editDescricao(), QStringLiteral("Mercado"));
+        digita(dlg.editValor(), QStringLiteral("100,5"));
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Débito"));
+        clica(dlg.buttonOK());
     });
     QList<Lancamento> rows = m_fx->lancamentos();
     QCOMPARE(rows.size(), 1);
@@ -363,9 +401,9 @@ void TestIncluiValor::commaDecimalSeparatorRoundTrip()
     QCOMPARE(rows[0].data, Hoje);
 
     QString valor, tipo;
-    executa(int(rows[0].transacao), [&](TformIncluirValor &dlg) {
-        valor = dlg.editValor->text();
-        tipo = dlg.comboCredito->currentText();
+    executa(Modo::Edicao(rows[0].transacao), [&](TformIncluirValor &dlg) {
+        valor = dlg.editValor()->text();
+        tipo = dlg.comboCredito()->currentText();
     });
     QCOMPARE(valor, QStringLiteral("100,50"));
     QCOMPARE(tipo, QStringLiteral("Débito"));
@@ -377,17 +415,17 @@ void TestIncluiValor::editLoadsAndRewritesTheSameRow()
     LocaleScope scope(QStringLiteral("en_US"));
     m_fx->insere(QDate(2025, 1, 2), QStringLiteral("Outro"), 1, -1.0);
     const qint64 id = m_fx->insere(QDate(2024, 12, 24), QStringLiteral("Salário"), 6, 3000.0);
-    const int result = executa(int(id), [](TformIncluirValor &dlg) {
+    const int result = executa(Modo::Edicao(id), [](TformIncluirValor &dlg) {
         QCOMPARE(dlg.textoData(), QStringLiteral("24/12/2024"));
-        QCOMPARE(dlg.comboCategoria->currentText(), QStringLiteral("Trabalho"));
-        QCOMPARE(dlg.editDescricao->text(), QStringLiteral("Salário"));
-        QCOMPARE(dlg.editValor->text(), QStringLiteral("3000.00"));
-        QCOMPARE(dlg.comboCredito->currentText(), QStringLiteral("Crédito"));
-        digitaData(dlg.editData, QStringLiteral("26122024"));
-        dlg.editValor->selectAll();
-        digita(dlg.editValor, QStringLiteral("3100"));
-        escolhe(dlg.comboCategoria, 7); // Outros: the type turns to debit
-        clica(dlg.buttonOK);
+        QCOMPARE(dlg.comboCategoria()->currentText(), QStringLiteral("Trabalho"));
+        QCOMPARE(dlg.editDescricao()->text(), QStringLiteral("Salário"));
+        QCOMPARE(dlg.editValor()->text(), QStringLiteral("3000.00"));
+        QCOMPARE(dlg.comboCredito()->currentText(), QStringLiteral("Crédito"));
+        digitaData(dlg.editData(), QStringLiteral("26122024"));
+        dlg.editValor()->selectAll();
+        digita(dlg.editValor(), QStringLiteral("3100"));
+        escolhe(dlg.comboCategoria(), 7); // Outros: the type turns to debit
+        clica(dlg.buttonOK());
     });
     QCOMPARE(result, mrOk);
     const QList<Lancamento> rows = m_fx->lancamentos();
@@ -406,10 +444,10 @@ void TestIncluiValor::zeroAmountOpensAsDebitAndStaysZero()
     LocaleScope scope(QStringLiteral("en_US"));
     const qint64 id = m_fx->insere(Hoje, QStringLiteral("Zero"), 8, 0.0);
     QString valor, tipo;
-    executa(int(id), [&](TformIncluirValor &dlg) {
-        valor = dlg.editValor->text();
-        tipo = dlg.comboCredito->currentText();
-        clica(dlg.buttonOK);
+    executa(Modo::Edicao(id), [&](TformIncluirValor &dlg) {
+        valor = dlg.editValor()->text();
+        tipo = dlg.comboCredito()->currentText();
+        clica(dlg.buttonOK());
     });
     QCOMPARE(valor, QStringLiteral("0.00"));
     QCOMPARE(tipo, QStringLiteral("Débito"));
@@ -423,17 +461,17 @@ void TestIncluiValor::prefilledModeKeepsCallersBoxes()
 {
     LocaleScope scope(QStringLiteral("en_US"));
     TformIncluirValor &d = *m_fx->dialogo;
-    d.editData->setText(QStringLiteral("05/01/2025"));
-    d.comboCategoria->setCurrentIndex(3);
-    d.editDescricao->setText(QStringLiteral("Aluguel"));
-    d.editValor->setText(QStringLiteral("150.00"));
-    d.comboCredito->setCurrentIndex(TipoDebito);
-    executa(-2, [](TformIncluirValor &dlg) {
+    d.editData()->setText(QStringLiteral("05/01/2025"));
+    d.comboCategoria()->setCurrentIndex(3);
+    d.editDescricao()->setText(QStringLiteral("Aluguel"));
+    d.editValor()->setText(QStringLiteral("150.00"));
+    d.comboCredito()->setCurrentIndex(TipoDebito);
+    executa(Modo::NovoPreenchido, [](TformIncluirValor &dlg) {
         QCOMPARE(dlg.textoData(), QStringLiteral("05/01/2025"));
-        QCOMPARE(dlg.comboCategoria->currentText(), QStringLiteral("Moradia"));
-        QCOMPARE(dlg.editDescricao->text(), QStringLiteral("Aluguel"));
-        QCOMPARE(dlg.editValor->text(), QStringLiteral("150.00"));
-        clica(dlg.buttonOK);
+        QCOMPARE(dlg.comboCategoria()->currentText(), QStringLiteral("Moradia"));
+        QCOMPARE(dlg.editDescricao()->text(), QStringLiteral("Aluguel"));
+        QCOMPARE(dlg.editValor()->text(), QStringLiteral("150.00"));
+        clica(dlg.buttonOK());
     });
     const QList<Lancamento> rows = m_fx->lancamentos();
     QCOMPARE(rows.size(), 1);
@@ -481,12 +519,12 @@ void TestIncluiValor::yearRepairOnLeavingTheBox()
     QFETCH(QString, typed);
     QFETCH(QString, expected);
     QString inBox, afterLeaving;
-    executa(-1, [&](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         QTRY_VERIFY(dlg.isActiveWindow());
-        digitaData(dlg.editData, typed);
+        digitaData(dlg.editData(), typed);
         inBox = dlg.textoData();
-        QTest::keyClick(dlg.editData, Qt::Key_Tab);
-        QTRY_VERIFY(!dlg.editData->hasFocus());
+        QTest::keyClick(dlg.editData(), Qt::Key_Tab);
+        QTRY_VERIFY(!dlg.editData()->hasFocus());
         afterLeaving = dlg.textoData();
     });
     QVERIFY2(inBox != afterLeaving || inBox == expected, qPrintable(inBox));
@@ -510,15 +548,15 @@ void TestIncluiValor::invalidDateRefused()
 {
     QFETCH(QString, typed);
     bool stayedOpen = false;
-    const int result = executa(-1, [&](TformIncluirValor &dlg) {
+    const int result = executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         QTRY_VERIFY(dlg.isActiveWindow());
-        digitaData(dlg.editData, typed);
-        digita(dlg.editDescricao, QStringLiteral("Feira"));
-        digita(dlg.editValor, QStringLiteral("10"));
-        clica(dlg.buttonOK);
+        digitaData(dlg.editData(), typed);
+        digita(dlg.editDescricao(), QStringLiteral("Feira"));
+        digita(dlg.editValor(), QStringLiteral("10"));
+        clica(dlg.buttonOK());
         stayedOpen = dlg.isVisible();
-        QTRY_VERIFY(dlg.editData->hasFocus());
-        QCOMPARE(dlg.editDescricao->text(), QStringLiteral("Feira"));
+        QTRY_VERIFY(dlg.editData()->hasFocus());
+        QCOMPARE(dlg.editDescricao()->text(), QStringLiteral("Feira"));
     });
     QVERIFY(stayedOpen);
     QCOMPARE(result, mrCancel);
@@ -528,34 +566,37 @@ void TestIncluiValor::invalidDateRefused()
 
 void TestIncluiValor::cancelNeverWrites_data()
 {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("mode");
     QTest::addColumn<int>("how"); // 0 Cancel button, 1 Escape, 2 close box
-    for (const int mode : {-1, -2, 1}) {
-        QTest::addRow("mode %d, Cancelar", mode) << mode << 0;
-        QTest::addRow("mode %d, Escape", mode) << mode << 1;
-        QTest::addRow("mode %d, close box", mode) << mode << 2;
+    for (const char *mode : {"NovoLancamento", "NovoPreenchido", "Edicao"}) {
+        QTest::addRow("%s, Cancelar", mode) << QString::fromLatin1(mode) << 0;
+        QTest::addRow("%s, Escape", mode) << QString::fromLatin1(mode) << 1;
+        QTest::addRow("%s, close box", mode) << QString::fromLatin1(mode) << 2;
     }
 }
 
 void TestIncluiValor::cancelNeverWrites()
 {
-    QFETCH(int, mode);
+    QFETCH(QString, mode);
     QFETCH(int, how);
     const qint64 id = m_fx->insere(Hoje, QStringLiteral("Antes"), 1, -5.0);
     const QList<Lancamento> before = m_fx->lancamentos();
     TformIncluirValor &d = *m_fx->dialogo;
-    if (mode == -2) {
-        d.editData->setText(QStringLiteral("01/03/2025"));
-        d.editValor->setText(QStringLiteral("7"));
+    if (mode == u"NovoPreenchido") {
+        d.editData()->setText(QStringLiteral("01/03/2025"));
+        d.editValor()->setText(QStringLiteral("7"));
     }
     bool closed = false;
-    const int result = executa(mode > 0 ? int(id) : mode, [&](TformIncluirValor &dlg) {
-        dlg.editDescricao->setText(QStringLiteral("Depois"));
-        dlg.editValor->setText(QStringLiteral("99"));
+    const Modo modo = mode == u"Edicao"           ? Modo::Edicao(id)
+                      : mode == u"NovoPreenchido" ? Modo::NovoPreenchido
+                                                  : Modo::NovoLancamento;
+    const int result = executa(modo, [&](TformIncluirValor &dlg) {
+        dlg.editDescricao()->setText(QStringLiteral("Depois"));
+        dlg.editValor()->setText(QStringLiteral("99"));
         if (how == 0)
-            clica(dlg.buttonSair);
+            clica(dlg.buttonSair());
         else if (how == 1)
-            QTest::keyClick(dlg.editDescricao, Qt::Key_Escape);
+            QTest::keyClick(dlg.editDescricao(), Qt::Key_Escape);
         else
             dlg.windowHandle()->close();
         closed = !dlg.isVisible();
@@ -578,9 +619,9 @@ void TestIncluiValor::dateBoxEmptiedAtEveryClose_data()
 void TestIncluiValor::dateBoxEmptiedAtEveryClose()
 {
     QFETCH(bool, ok);
-    executa(-1, [&](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         QCOMPARE(dlg.textoData(), QStringLiteral("10/03/2025"));
-        clica(ok ? dlg.buttonOK : dlg.buttonSair);
+        clica(ok ? dlg.buttonOK() : dlg.buttonSair());
     });
     QCOMPARE(m_fx->dialogo->textoData(), Vazia);
     QCOMPARE(m_fx->lancamentos().size(), ok ? 1 : 0);
@@ -593,19 +634,19 @@ void TestIncluiValor::failedSaveKeepsDialogAndTyping()
     const QString aside = file + QStringLiteral(".fora");
     bool stayedOpen = false;
     QString dateAfterFailure, descriptionAfterFailure, amountAfterFailure;
-    const int result = executa(-1, [&](TformIncluirValor &dlg) {
-        digitaData(dlg.editData, QStringLiteral("08032025"));
-        digita(dlg.editDescricao, QStringLiteral("Farmácia"));
-        digita(dlg.editValor, QStringLiteral("42.10"));
-        escolhe(dlg.comboCategoria, 4);
+    const int result = executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
+        digitaData(dlg.editData(), QStringLiteral("08032025"));
+        digita(dlg.editDescricao(), QStringLiteral("Farmácia"));
+        digita(dlg.editValor(), QStringLiteral("42.10"));
+        escolhe(dlg.comboCategoria(), 4);
         QVERIFY(QFile::rename(file, aside));
-        clica(dlg.buttonOK);
+        clica(dlg.buttonOK());
         stayedOpen = dlg.isVisible();
         dateAfterFailure = dlg.textoData();
-        descriptionAfterFailure = dlg.editDescricao->text();
-        amountAfterFailure = dlg.editValor->text();
+        descriptionAfterFailure = dlg.editDescricao()->text();
+        amountAfterFailure = dlg.editValor()->text();
         QVERIFY(QFile::rename(aside, file));
-        clica(dlg.buttonOK); // the same typing saves once the table is back
+        clica(dlg.buttonOK()); // the same typing saves once the table is back
     });
     QVERIFY(stayedOpen);
     QCOMPARE(m_fx->scripted.errors.size(), 1);
@@ -633,9 +674,9 @@ void TestIncluiValor::lockedTableKeepsDialog()
         QVERIFY2(lock.exec(QStringLiteral("BEGIN IMMEDIATE")), qPrintable(lock.lastError().text()));
 
         bool stayedOpen = false;
-        executa(int(id), [&](TformIncluirValor &dlg) {
-            dlg.editValor->setText(QStringLiteral("77"));
-            clica(dlg.buttonOK);
+        executa(Modo::Edicao(id), [&](TformIncluirValor &dlg) {
+            dlg.editValor()->setText(QStringLiteral("77"));
+            clica(dlg.buttonOK());
             stayedOpen = dlg.isVisible();
         });
         QVERIFY(stayedOpen);
@@ -654,12 +695,12 @@ void TestIncluiValor::failedEditSaveRestoresIndex()
 {
     const qint64 id = m_fx->insere(Hoje, QStringLiteral("Antes"), 1, -5.0);
     const QString file = m_fx->arquivoFin();
-    executa(int(id), [&](TformIncluirValor &dlg) {
+    executa(Modo::Edicao(id), [&](TformIncluirValor &dlg) {
         QVERIFY(QFile::rename(file, file + QStringLiteral(".fora")));
-        clica(dlg.buttonOK);
+        clica(dlg.buttonOK());
         QVERIFY(dlg.isVisible());
         QVERIFY(QFile::rename(file + QStringLiteral(".fora"), file));
-        clica(dlg.buttonSair);
+        clica(dlg.buttonSair());
     });
     QCOMPARE(m_fx->scripted.errors.size(), 1);
     QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
@@ -671,8 +712,7 @@ void TestIncluiValor::editOfVanishedRowClosesWithoutWriting()
 {
     const qint64 id = m_fx->insere(Hoje, QStringLiteral("Fica"), 1, -5.0);
     TformIncluirValor &d = *m_fx->dialogo;
-    d.EntryMode = int(id) + 100;
-    const int result = d.exec(); // closes by itself after the error
+    const int result = d.executa(Modo::Edicao(id + 100)); // closes by itself after the error
     QCOMPARE(result, mrCancel);
     QCOMPARE(m_fx->scripted.errors.size(), 1);
     QCOMPARE(m_fx->lancamentos().size(), 1);
@@ -682,7 +722,7 @@ void TestIncluiValor::editOfVanishedRowClosesWithoutWriting()
 void TestIncluiValor::extraWorkInSameTransaction()
 {
     bool ranInside = false;
-    executa(-1, [&](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         dlg.setTrabalhoNaMesmaTransacao([&] {
             // The row is already written when the extra work runs.
             data::Table &plan = m_fx->dados->TableDFin;
@@ -697,7 +737,7 @@ void TestIncluiValor::extraWorkInSameTransaction()
             plan.post();
             ranInside = true;
         });
-        clica(dlg.buttonOK);
+        clica(dlg.buttonOK());
     });
     QVERIFY(ranInside);
     QCOMPARE(m_fx->lancamentos().size(), 1);
@@ -710,9 +750,9 @@ void TestIncluiValor::extraWorkInSameTransaction()
 void TestIncluiValor::extraWorkFailingStoresNothing()
 {
     bool stayedOpen = false;
-    executa(-2, [&](TformIncluirValor &dlg) {
-        dlg.editData->setText(QStringLiteral("10/03/2025"));
-        dlg.editValor->setText(QStringLiteral("5"));
+    executa(Modo::NovoPreenchido, [&](TformIncluirValor &dlg) {
+        dlg.editData()->setText(QStringLiteral("10/03/2025"));
+        dlg.editValor()->setText(QStringLiteral("5"));
         dlg.setTrabalhoNaMesmaTransacao([&] {
             data::Table &plan = m_fx->dados->TableDFin;
             data::TableCloser closer(plan);
@@ -723,7 +763,7 @@ void TestIncluiValor::extraWorkFailingStoresNothing()
             plan.post();
             throw Error(QStringLiteral("falha no plano"));
         });
-        clica(dlg.buttonOK);
+        clica(dlg.buttonOK());
         stayedOpen = dlg.isVisible();
     });
     QVERIFY(stayedOpen);
@@ -738,11 +778,11 @@ void TestIncluiValor::extraWorkFailingStoresNothing()
 void TestIncluiValor::extraWorkClearedAtClose()
 {
     int runs = 0;
-    executa(-1, [&](TformIncluirValor &dlg) {
+    executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         dlg.setTrabalhoNaMesmaTransacao([&] { ++runs; });
-        clica(dlg.buttonSair);
+        clica(dlg.buttonSair());
     });
-    executa(-1, [](TformIncluirValor &dlg) { clica(dlg.buttonOK); });
+    executa(Modo::NovoLancamento, [](TformIncluirValor &dlg) { clica(dlg.buttonOK()); });
     QCOMPARE(runs, 0);
     QCOMPARE(m_fx->lancamentos().size(), 1);
 }

@@ -94,6 +94,8 @@ private Q_SLOTS:
     void deleteAsksAndDeletes();
     void deleteOnEmptyStatementAsksNothing();
     void deleteFailureRestoresIndex();
+    void statementMnemonicsActAtOnce_data();
+    void statementMnemonicsActAtOnce();
     void checkStartsOnceAtActivation();
     void timerRunsTheCheck();
     void tabSwitchShowsPanelsAndRefreshes();
@@ -424,10 +426,10 @@ void TestMainWindow::includeThroughTheWindow()
         if (!dlg)
             return;
         timerStoppedMeanwhile = !m_janela->timerDFin->isActive();
-        QCOMPARE(dlg->EntryMode, -1);
-        digita(dlg->editDescricao, QStringLiteral("Padaria"));
-        digita(dlg->editValor, QStringLiteral("12.5"));
-        clica(dlg->buttonOK);
+        QCOMPARE(dlg->entryMode(), TformIncluirValor::EntryMode::NovoLancamento);
+        digita(dlg->editDescricao(), QStringLiteral("Padaria"));
+        digita(dlg->editValor(), QStringLiteral("12.5"));
+        clica(dlg->buttonOK());
     });
     clica(m_janela->buttonIncluiValor);
     QVERIFY(watch->ran());
@@ -459,8 +461,8 @@ void TestMainWindow::alterByButtonAndByDoubleClick()
             auto *dlg = qobject_cast<TformIncluirValor *>(modal);
             if (!dlg)
                 return;
-            opened = dlg->editDescricao->text();
-            clica(dlg->buttonSair);
+            opened = dlg->editDescricao()->text();
+            clica(dlg->buttonSair());
         });
         clica(m_janela->buttonAlteraValor);
         QVERIFY(watch->ran());
@@ -475,10 +477,10 @@ void TestMainWindow::alterByButtonAndByDoubleClick()
             auto *dlg = qobject_cast<TformIncluirValor *>(modal);
             if (!dlg)
                 return;
-            opened = dlg->editDescricao->text();
-            dlg->editValor->selectAll();
-            digita(dlg->editValor, QStringLiteral("99"));
-            clica(dlg->buttonOK);
+            opened = dlg->editDescricao()->text();
+            dlg->editValor()->selectAll();
+            digita(dlg->editValor(), QStringLiteral("99"));
+            clica(dlg->buttonOK());
         });
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row0.center());
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row0.center());
@@ -582,6 +584,28 @@ void TestMainWindow::deleteFailureRestoresIndex()
     m_janela->comboPeriodoChange();
     QVERIFY(m_fx->scripted.errors.isEmpty());
     QCOMPARE(descricoesNoGrid(), QStringList{QStringLiteral("linha")});
+}
+
+void TestMainWindow::statementMnemonicsActAtOnce_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("&Incluir Valor") << int(Qt::Key_I);
+    QTest::newRow("E&xcluir Valor") << int(Qt::Key_X);
+    QTest::newRow("&Alterar Valor") << int(Qt::Key_A);
+}
+
+void TestMainWindow::statementMnemonicsActAtOnce()
+{
+    QFETCH(int, key);
+    m_fx->insere(Hoje, QStringLiteral("uma"), 1, -1.0);
+    mostra();
+    QSignalSpy checks(m_janela, &TformCofrelMain::verificacaoConcluida);
+    const auto watch = quandoModal([](QWidget *modal) { modal->close(); });
+    m_fx->scripted.defaultAnswer = false;
+    QTest::keyClick(m_janela, Qt::Key(key), Qt::AltModifier);
+    // No event loop has run since the key: the handler (which ends by
+    // resuming the due-entry check) has already run.
+    QCOMPARE(checks.count(), 1);
 }
 
 void TestMainWindow::checkStartsOnceAtActivation()
@@ -728,7 +752,7 @@ void TestMainWindow::rendersToPictures()
     const QPixmap fundo(QDir(qEnvironmentVariable("COFREL_PROGRAM_DIR")).filePath(QStringLiteral("fundo.bmp")));
     if (!fundo.isNull()) {
         m_janela->Image1->setPixmap(fundo);
-        m_fx->dialogo->Image1->setPixmap(fundo);
+        m_fx->dialogo->Image1()->setPixmap(fundo);
     }
     mostra();
     QDir().mkpath(QStringLiteral(COFREL_SHOTS_DIR));
@@ -740,10 +764,10 @@ void TestMainWindow::rendersToPictures()
         auto *dlg = qobject_cast<TformIncluirValor *>(modal);
         if (!dlg)
             return;
-        digita(dlg->editDescricao, QStringLiteral("Padaria"));
-        digita(dlg->editValor, QStringLiteral("12,5"));
+        digita(dlg->editDescricao(), QStringLiteral("Padaria"));
+        digita(dlg->editValor(), QStringLiteral("12,5"));
         dialogShot = dlg->grab().toImage();
-        clica(dlg->buttonSair);
+        clica(dlg->buttonSair());
     });
     clica(m_janela->buttonIncluiValor);
     QVERIFY(watch->ran());

@@ -96,38 +96,38 @@ void TestIncluiMes::layout()
     TformIncluiMes &d = *m_dialog;
     QCOMPARE(d.windowTitle(), QStringLiteral("Cofrel 1.0 - Incluir/Editar Planejamento Mensal"));
     QCOMPARE(d.size(), QSize(388, 250));
-    QCOMPARE(d.comboCategoria->pos(), QPoint(221, 117));
-    QCOMPARE(d.comboCategoria->width(), 156);
-    QCOMPARE(d.editDescricao->geometry(), QRect(12, 152, 365, 21));
-    QCOMPARE(d.editDescricao->maxLength(), 100);
-    QCOMPARE(d.editValor->geometry(), QRect(12, 186, 109, 21));
-    QCOMPARE(d.editValor->maxLength(), 12);
-    QCOMPARE(d.comboCredito->pos(), QPoint(221, 186));
-    QCOMPARE(d.comboCredito->width(), 156);
-    QCOMPARE(d.comboDia->pos(), QPoint(13, 117));
-    QCOMPARE(d.comboDia->width(), 68);
-    QCOMPARE(d.buttonOK->geometry(), QRect(219, 223, 76, 23));
-    QCOMPARE(d.buttonOK->Caption(), QStringLiteral("OK"));
-    QCOMPARE(d.buttonSair->geometry(), QRect(304, 223, 76, 23));
-    QCOMPARE(d.buttonSair->Caption(), QStringLiteral("Cancelar"));
+    QCOMPARE(d.comboCategoria()->pos(), QPoint(221, 117));
+    QCOMPARE(d.comboCategoria()->width(), 156);
+    QCOMPARE(d.editDescricao()->geometry(), QRect(12, 152, 365, 21));
+    QCOMPARE(d.editDescricao()->maxLength(), 100);
+    QCOMPARE(d.editValor()->geometry(), QRect(12, 186, 109, 21));
+    QCOMPARE(d.editValor()->maxLength(), 12);
+    QCOMPARE(d.comboCredito()->pos(), QPoint(221, 186));
+    QCOMPARE(d.comboCredito()->width(), 156);
+    QCOMPARE(d.comboDia()->pos(), QPoint(13, 117));
+    QCOMPARE(d.comboDia()->width(), 68);
+    QCOMPARE(d.buttonOK()->geometry(), QRect(219, 223, 76, 23));
+    QCOMPARE(d.buttonOK()->Caption(), QStringLiteral("OK"));
+    QCOMPARE(d.buttonSair()->geometry(), QRect(304, 223, 76, 23));
+    QCOMPARE(d.buttonSair()->Caption(), QStringLiteral("Cancelar"));
 
     QStringList days;
-    for (int i = 0; i < d.comboDia->count(); ++i)
-        days.append(d.comboDia->itemText(i));
+    for (int i = 0; i < d.comboDia()->count(); ++i)
+        days.append(d.comboDia()->itemText(i));
     QCOMPARE(days.size(), 31);
     QCOMPARE(days.first(), QStringLiteral("01"));
     QCOMPARE(days.at(8), QStringLiteral("09"));
     QCOMPARE(days.last(), QStringLiteral("31"));
-    QVERIFY(!d.comboDia->isEditable());
-    QVERIFY(!d.comboCategoria->isEditable());
+    QVERIFY(!d.comboDia()->isEditable());
+    QVERIFY(!d.comboCategoria()->isEditable());
 
     QStringList categories;
-    for (int i = 0; i < d.comboCategoria->count(); ++i)
-        categories.append(d.comboCategoria->itemText(i));
+    for (int i = 0; i < d.comboCategoria()->count(); ++i)
+        categories.append(d.comboCategoria()->itemText(i));
     QCOMPARE(categories, NomesCategorias());
-    QCOMPARE(d.comboCredito->count(), 2);
-    QCOMPARE(d.comboCredito->itemText(0), QStringLiteral("Crédito"));
-    QCOMPARE(d.comboCredito->itemText(1), QStringLiteral("Débito"));
+    QCOMPARE(d.comboCredito()->count(), 2);
+    QCOMPARE(d.comboCredito()->itemText(0), QStringLiteral("Crédito"));
+    QCOMPARE(d.comboCredito()->itemText(1), QStringLiteral("Débito"));
 
     const struct {
         const char16_t *text;
@@ -158,10 +158,10 @@ void TestIncluiMes::tabOrderEndsWithDay()
     TformIncluiMes &d = *m_dialog;
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
-    const QList<QWidget *> expected = {d.editDescricao, d.editValor, d.comboCredito, d.buttonOK,
-                                       d.buttonSair, d.comboDia, d.comboCategoria};
-    d.comboCategoria->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d.comboCategoria));
+    const QList<QWidget *> expected = {d.editDescricao(), d.editValor(), d.comboCredito(), d.buttonOK(),
+                                       d.buttonSair(), d.comboDia(), d.comboCategoria()};
+    d.comboCategoria()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d.comboCategoria()));
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -175,21 +175,34 @@ void TestIncluiMes::activationFocusesDay()
     QWidget *focused = nullptr;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
         focused = QApplication::focusWidget();
-        QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+        QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
     });
-    d.comboCategoria->setFocus(); // the last focus must not win
+    d.comboCategoria()->setFocus(); // the last focus must not win
     QCOMPARE(d.exec(), mrCancel);
     QVERIFY(answer.executou());
-    QCOMPARE(focused, static_cast<QWidget *>(d.comboDia));
+    QCOMPARE(focused, static_cast<QWidget *>(d.comboDia()));
 
     // Shown a second time, the day has the focus again.
     focused = nullptr;
     RespostaModal again(d.objectName(), [&](QWidget *) {
         focused = QApplication::focusWidget();
-        QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+        QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
     });
     d.exec();
-    QCOMPARE(focused, static_cast<QWidget *>(d.comboDia));
+    QCOMPARE(focused, static_cast<QWidget *>(d.comboDia()));
+
+    // Coming back from another application is no activation: the focus
+    // stays where the person left it.
+    focused = nullptr;
+    RespostaModal back(d.objectName(), [&](QWidget *) {
+        d.editValor()->setFocus(Qt::TabFocusReason);
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&d);
+        focused = QApplication::focusWidget();
+        QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
+    });
+    d.exec();
+    QCOMPARE(focused, static_cast<QWidget *>(d.editValor()));
 }
 
 void TestIncluiMes::categoryRuleOnUserChange_data()
@@ -213,23 +226,23 @@ void TestIncluiMes::categoryRuleOnUserChange()
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     // Start from a neighbouring item so that the keys really change it.
-    d.comboCategoria->setCurrentIndex(category == 0 ? 1 : 0);
-    d.comboCredito->setCurrentIndex(typeBefore);
-    escolhe(d.comboCategoria, category);
-    QCOMPARE(d.comboCategoria->currentIndex(), category);
-    QCOMPARE(d.comboCredito->currentIndex(), expectedType);
+    d.comboCategoria()->setCurrentIndex(category == 0 ? 1 : 0);
+    d.comboCredito()->setCurrentIndex(typeBefore);
+    escolhe(d.comboCategoria(), category);
+    QCOMPARE(d.comboCategoria()->currentIndex(), category);
+    QCOMPARE(d.comboCredito()->currentIndex(), expectedType);
     d.reject();
 }
 
 void TestIncluiMes::categoryRuleNotByProgram()
 {
     TformIncluiMes &d = *m_dialog;
-    d.comboCredito->setCurrentIndex(TipoDebito);
-    d.comboCategoria->setCurrentIndex(CategoriaTrabalho - 1);
-    QCOMPARE(d.comboCredito->currentIndex(), TipoDebito);
-    d.comboCredito->setCurrentIndex(TipoCredito);
-    d.comboCategoria->setCurrentIndex(0);
-    QCOMPARE(d.comboCredito->currentIndex(), TipoCredito);
+    d.comboCredito()->setCurrentIndex(TipoDebito);
+    d.comboCategoria()->setCurrentIndex(CategoriaTrabalho - 1);
+    QCOMPARE(d.comboCredito()->currentIndex(), TipoDebito);
+    d.comboCredito()->setCurrentIndex(TipoCredito);
+    d.comboCategoria()->setCurrentIndex(0);
+    QCOMPARE(d.comboCredito()->currentIndex(), TipoCredito);
 }
 
 void TestIncluiMes::amountFilter_data()
@@ -253,8 +266,8 @@ void TestIncluiMes::amountFilter()
     TformIncluiMes &d = *m_dialog;
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
-    digita(d.editValor, typed);
-    QCOMPARE(d.editValor->text(), expected);
+    digita(d.editValor(), typed);
+    QCOMPARE(d.editValor()->text(), expected);
     d.reject();
 }
 
@@ -286,35 +299,35 @@ void TestIncluiMes::okComputesWithoutChecks()
     d.PlanValor = 999.0;
     d.PlanCategoria = 99;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        escolhe(d.comboCategoria, category);
-        escolhe(d.comboCredito, type);
-        digita(d.editDescricao, QString());
-        digita(d.editValor, amount);
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        escolhe(d.comboCategoria(), category);
+        escolhe(d.comboCredito(), type);
+        digita(d.editDescricao(), QString());
+        digita(d.editValor(), amount);
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     QCOMPARE(d.exec(), mrOk);
     QVERIFY(answer.executou());
     QCOMPARE(d.PlanCategoria, category + 1);
     QCOMPARE(d.PlanValor, expectedValor);
-    QCOMPARE(d.editDescricao->text(), QString()); // an empty description is accepted
+    QCOMPARE(d.editDescricao()->text(), QString()); // an empty description is accepted
 }
 
 void TestIncluiMes::okTrimsDescription()
 {
     TformIncluiMes &d = *m_dialog;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        d.editDescricao->setText(QStringLiteral("\t  Aluguel  da casa \r\n")); // as pasted
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        d.editDescricao()->setText(QStringLiteral("\t  Aluguel  da casa \r\n")); // as pasted
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     QCOMPARE(d.exec(), mrOk);
-    QCOMPARE(d.editDescricao->text(), QStringLiteral("Aluguel  da casa"));
+    QCOMPARE(d.editDescricao()->text(), QStringLiteral("Aluguel  da casa"));
 
     RespostaModal blanks(d.objectName(), [&](QWidget *) {
-        digita(d.editDescricao, QStringLiteral("    "));
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        digita(d.editDescricao(), QStringLiteral("    "));
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     QCOMPARE(d.exec(), mrOk);
-    QCOMPARE(d.editDescricao->text(), QString());
+    QCOMPARE(d.editDescricao()->text(), QString());
 }
 
 void TestIncluiMes::cancelAndCloseBoxNeverOk_data()
@@ -332,20 +345,20 @@ void TestIncluiMes::cancelAndCloseBoxNeverOk()
     d.PlanValor = 7.0;
     d.PlanCategoria = 3;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        digita(d.editValor, QStringLiteral("55"));
-        digita(d.editDescricao, QStringLiteral("  x  "));
+        digita(d.editValor(), QStringLiteral("55"));
+        digita(d.editDescricao(), QStringLiteral("  x  "));
         if (how == u"cancel")
-            QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
         else if (how == u"close")
             d.close();
         else
-            QTest::keyClick(d.editValor, Qt::Key_Escape);
+            QTest::keyClick(d.editValor(), Qt::Key_Escape);
     });
     QCOMPARE(d.exec(), mrCancel);
     QVERIFY(answer.executou());
     QCOMPARE(d.PlanValor, 7.0);
     QCOMPARE(d.PlanCategoria, 3);
-    QCOMPARE(d.editDescricao->text(), QStringLiteral("  x  "));
+    QCOMPARE(d.editDescricao()->text(), QStringLiteral("  x  "));
 }
 
 QTEST_MAIN(TestIncluiMes)

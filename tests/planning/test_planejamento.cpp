@@ -73,15 +73,15 @@ struct Digitacao {
 void preenche(TformIncluiMes &d, const Digitacao &what)
 {
     if (what.categoria >= 0)
-        escolhe(d.comboCategoria, what.categoria);
+        escolhe(d.comboCategoria(), what.categoria);
     if (what.tipo >= 0)
-        escolhe(d.comboCredito, what.tipo);
+        escolhe(d.comboCredito(), what.tipo);
     if (what.descricao)
-        digita(d.editDescricao, *what.descricao);
+        digita(d.editDescricao(), *what.descricao);
     if (what.valor)
-        digita(d.editValor, *what.valor);
+        digita(d.editValor(), *what.valor);
     if (what.dia > 0)
-        escolhe(d.comboDia, what.dia - 1);
+        escolhe(d.comboDia(), what.dia - 1);
 }
 
 // What the dialog showed when it came up.
@@ -175,16 +175,16 @@ Mostrado TestPlanejamento::usaDialogo(TGradBtn *button, const Digitacao &what, c
     TformIncluiMes &d = *m_env->incluiMes;
     Mostrado shown;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        shown.dia = d.comboDia->currentIndex() + 1;
-        shown.categoria = d.comboCategoria->currentIndex();
-        shown.tipo = d.comboCredito->currentIndex();
-        shown.descricao = d.editDescricao->text();
-        shown.valor = d.editValor->text();
+        shown.dia = d.comboDia()->currentIndex() + 1;
+        shown.categoria = d.comboCategoria()->currentIndex();
+        shown.tipo = d.comboCredito()->currentIndex();
+        shown.descricao = d.editDescricao()->text();
+        shown.valor = d.editValor()->text();
         preenche(d, what);
         if (ending == u"ok")
-            QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         else if (ending == u"cancel")
-            QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
         else
             d.close();
     });
@@ -493,9 +493,9 @@ void TestPlanejamento::alterByDoubleClick()
     TformIncluiMes &d = *m_env->incluiMes;
     QString shownDescription;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        shownDescription = d.editDescricao->text();
-        digita(d.editDescricao, QStringLiteral("dois alterado"));
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        shownDescription = d.editDescricao()->text();
+        digita(d.editDescricao(), QStringLiteral("dois alterado"));
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
@@ -513,7 +513,7 @@ void TestPlanejamento::alterOnEmptyTableDoesNothing()
 {
     abre();
     TformIncluiMes &d = *m_env->incluiMes;
-    RespostaModal answer(d.objectName(), [&](QWidget *) { QTest::mouseClick(d.buttonOK, Qt::LeftButton); });
+    RespostaModal answer(d.objectName(), [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
     QTest::mouseClick(m_env->planejamento->buttonAlteraValor, Qt::LeftButton);
     DataGrid *grid = m_env->planejamento->DBGrid;
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));

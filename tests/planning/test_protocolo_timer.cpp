@@ -14,6 +14,7 @@
 #include "data/models.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
+#include "ledger/painel_grafico.h"
 #include "planning/cofrel_inclui_mes.h"
 #include "planning/cofrel_planejamento_mensal.h"
 
@@ -35,7 +36,7 @@ const QDate Hoje(2025, 3, 15);
 // One showing of the entry dialog: its mode, its date and whether the
 // timer was counting meanwhile.
 struct DialogoValor {
-    int entryMode = 0;
+    TformIncluirValor::EntryMode entryMode = TformIncluirValor::EntryMode::NovoLancamento;
     QString data;
     bool timerAtivo = false;
 };
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void otherActionsLeaveTimerAlone();
     void planningEntryDueTodayOfferedOnClose();
     void confirmedOfferShowsInStatement();
+    void confirmedOfferShowsInChart();
     void failedRunStopsTimerUntilNextResume();
 
 private:
@@ -106,8 +108,8 @@ std::unique_ptr<RespostaModal> TestProtocoloTimer::respondeDialogoValor(bool ok)
 {
     TformIncluirValor &d = *m_env->incluirValor;
     auto answer = std::make_unique<RespostaModal>(d.objectName(), [this, &d, ok](QWidget *) {
-        m_dialogos.append({d.EntryMode, d.textoData(), m_main->timerDFin->isActive()});
-        QTest::mouseClick(ok ? d.buttonOK : d.buttonSair, Qt::LeftButton);
+        m_dialogos.append({d.entryMode(), d.textoData(), m_main->timerDFin->isActive()});
+        QTest::mouseClick(ok ? d.buttonOK() : d.buttonSair(), Qt::LeftButton);
     });
     answer->repetir(true);
     return answer;
@@ -134,7 +136,7 @@ void TestProtocoloTimer::firstShowingStartsTheCheck()
     const auto answer = respondeDialogoValor(false);
     mostraPrincipal();
     QCOMPARE(m_dialogos.size(), 1);
-    QCOMPARE(m_dialogos.first().entryMode, -2);
+    QCOMPARE(m_dialogos.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     QCOMPARE(m_dialogos.first().data, QStringLiteral("15/03/2025"));
     QVERIFY(!m_dialogos.first().timerAtivo); // stopped during the run
     QCOMPARE(m_env->interacao.beeps, 1);
@@ -212,13 +214,13 @@ void TestProtocoloTimer::actionsPauseAndResume()
     const bool ownDialog = action == u"include" || action == u"alter" || action == u"doubleclick";
     QCOMPARE(m_dialogos.size(), ownDialog ? 2 : 1);
     if (ownDialog) {
-        QCOMPARE(m_dialogos.first().entryMode == -1, action == u"include");
-        QVERIFY(m_dialogos.first().entryMode != -2);
+        QCOMPARE(m_dialogos.first().entryMode == TformIncluirValor::EntryMode::NovoLancamento, action == u"include");
+        QVERIFY(m_dialogos.first().entryMode != TformIncluirValor::EntryMode::NovoPreenchido);
         QVERIFY(!m_dialogos.first().timerAtivo);
     }
     // ...and the resume ran the check at once: the due entry was offered.
     QCOMPARE(m_verificacoes, 1);
-    QCOMPARE(m_dialogos.last().entryMode, -2);
+    QCOMPARE(m_dialogos.last().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     QCOMPARE(m_dialogos.last().data, QStringLiteral("15/03/2025"));
     QVERIFY(!m_dialogos.last().timerAtivo);
     QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
@@ -276,13 +278,13 @@ void TestProtocoloTimer::planningEntryDueTodayOfferedOnClose()
     const auto answer = respondeDialogoValor(false);
     TformIncluiMes &mes = *m_env->incluiMes;
     RespostaModal entry(mes.objectName(), [&](QWidget *) {
-        mes.comboDia->setFocus();
-        QTest::keyClick(mes.comboDia, Qt::Key_Home);
+        mes.comboDia()->setFocus();
+        QTest::keyClick(mes.comboDia(), Qt::Key_Home);
         for (int i = 1; i < Hoje.day(); ++i)
-            QTest::keyClick(mes.comboDia, Qt::Key_Down);
-        mes.editDescricao->setFocus();
-        QTest::keyClicks(mes.editDescricao, QStringLiteral("Aluguel"));
-        QTest::mouseClick(mes.buttonOK, Qt::LeftButton);
+            QTest::keyClick(mes.comboDia(), Qt::Key_Down);
+        mes.editDescricao()->setFocus();
+        QTest::keyClicks(mes.editDescricao(), QStringLiteral("Aluguel"));
+        QTest::mouseClick(mes.buttonOK(), Qt::LeftButton);
     });
     bool offeredWhilePlanning = false;
     RespostaModal planning(m_env->planejamento->objectName(), [&](QWidget *) {
@@ -294,7 +296,7 @@ void TestProtocoloTimer::planningEntryDueTodayOfferedOnClose()
     QVERIFY(entry.executou());
     QVERIFY(!offeredWhilePlanning);
     QCOMPARE(m_dialogos.size(), 1);
-    QCOMPARE(m_dialogos.first().entryMode, -2);
+    QCOMPARE(m_dialogos.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     QCOMPARE(m_dialogos.first().data, QStringLiteral("15/03/2025"));
     QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
     QCOMPARE(m_verificacoes, 1);
@@ -314,6 +316,19 @@ void TestProtocoloTimer::confirmedOfferShowsInStatement()
     QCOMPARE(linhasNoExtrato(), 1);
     QCOMPARE(m_main->editSaldo->text(), FormatValor(3000.0));
     QVERIFY(m_main->timerDFin->isActive());
+}
+
+void TestProtocoloTimer::confirmedOfferShowsInChart()
+{
+    mostraPrincipal();
+    incluiNoExtrato(Hoje.addDays(-1), 6, QStringLiteral("Salario"), 1000.0);
+    incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+    const auto answer = respondeDialogoValor(true);
+    Q_EMIT m_main->timerDFin->timeout({});
+    QCOMPARE(m_dialogos.size(), 1);
+    // The chart shows the balance the statement has just worked out.
+    QCOMPARE(m_main->panelGrafico->editDespesas->text(), FormatValor(800.0));
+    QCOMPARE(m_main->panelGrafico->editReceita->text(), FormatValor(200.0));
 }
 
 void TestProtocoloTimer::failedRunStopsTimerUntilNextResume()
@@ -338,7 +353,7 @@ void TestProtocoloTimer::failedRunStopsTimerUntilNextResume()
     // The next resume offers it again and the timer counts once more.
     QTest::mouseClick(m_main->buttonIncluiValor, Qt::LeftButton);
     QCOMPARE(m_dialogos.size(), 4);
-    QCOMPARE(m_dialogos.last().entryMode, -2);
+    QCOMPARE(m_dialogos.last().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
     QVERIFY(m_main->timerDFin->isActive());
 }

@@ -43,7 +43,7 @@ struct Oferta {
     QString descricao;
     int tipo = -1;
     QString valor;
-    int entryMode = 0;
+    TformIncluirValor::EntryMode entryMode = TformIncluirValor::EntryMode::NovoLancamento;
     int beeps = 0; // beeps sounded up to this offer
 };
 
@@ -105,11 +105,11 @@ QList<Oferta> TestVencidos::roda(QList<Resposta> answers, std::function<void()> 
     RespostaModal answer(d.objectName(), [&](QWidget *) {
         Oferta o;
         o.data = d.textoData();
-        o.categoria = d.comboCategoria->currentIndex();
-        o.descricao = d.editDescricao->text();
-        o.tipo = d.comboCredito->currentIndex();
-        o.valor = d.editValor->text();
-        o.entryMode = d.EntryMode;
+        o.categoria = d.comboCategoria()->currentIndex();
+        o.descricao = d.editDescricao()->text();
+        o.tipo = d.comboCredito()->currentIndex();
+        o.valor = d.editValor()->text();
+        o.entryMode = d.entryMode();
         o.beeps = m_env->interacao.beeps;
         offers.append(o);
         if (duringOffer)
@@ -117,10 +117,10 @@ QList<Oferta> TestVencidos::roda(QList<Resposta> answers, std::function<void()> 
         const Resposta r = answers.size() > 1 ? answers.takeFirst() : answers.first();
         switch (r) {
         case Resposta::Ok:
-            QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
             break;
         case Resposta::Cancelar:
-            QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
             break;
         case Resposta::FechaJanela:
             d.close();
@@ -128,7 +128,7 @@ QList<Oferta> TestVencidos::roda(QList<Resposta> answers, std::function<void()> 
         }
         // A save that failed keeps the dialog open: the person gives up.
         if (d.isVisible())
-            QTest::mouseClick(d.buttonSair, Qt::LeftButton);
+            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
     });
     answer.repetir(true);
     ofereceLancamentosVencidos(*m_env->dados, d);
@@ -163,7 +163,7 @@ void TestVencidos::okBooksTheOccurrenceAndAdvances()
     incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
     const QList<Oferta> shown = roda({Resposta::Ok});
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().entryMode, -2);
+    QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     const QList<LinhaExtrato> ledger = leExtrato();
     QCOMPARE(ledger.size(), 1);
     QCOMPARE(ledger.first().data, dia(10, 3, 2025)); // the occurrence's date, not today
@@ -249,7 +249,7 @@ void TestVencidos::prefill()
     QCOMPARE(shown.first().descricao, QStringLiteral("Plano de saúde"));
     QCOMPARE(shown.first().tipo, expectedType);
     QCOMPARE(shown.first().valor, expectedAmount);
-    QCOMPARE(shown.first().entryMode, -2);
+    QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
     QCOMPARE(shown.first().beeps, 1); // sounded before the dialog came up
     // Confirmed unchanged, the ledger gets the plan's signed amount.
     QCOMPARE(leExtrato().first().valor, valor);
@@ -331,12 +331,11 @@ void TestVencidos::dialogKeepsNoPlanWorkAfterTheRun()
 
     // A later plain entry through the same dialog touches no plan.
     TformIncluirValor &dialog = *m_env->incluirValor;
-    dialog.EntryMode = -1;
     RespostaModal answer(dialog.objectName(), [&](QWidget *) {
-        dialog.editValor->setText(QStringLiteral("5"));
-        QTest::mouseClick(dialog.buttonOK, Qt::LeftButton);
+        dialog.editValor()->setText(QStringLiteral("5"));
+        QTest::mouseClick(dialog.buttonOK(), Qt::LeftButton);
     });
-    QCOMPARE(dialog.exec(), mrOk);
+    QCOMPARE(dialog.executa(TformIncluirValor::EntryMode::NovoLancamento), mrOk);
     QCOMPARE(leExtrato().size(), 1);
     QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
 }
@@ -352,12 +351,12 @@ void TestVencidos::failedSaveStoresNeither()
     int attempts = 0;
     QDate planDuringFailure;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         ++attempts;
         planDuringFailure = lePlano().first().data;
         if (d.isVisible()) {
             liberaEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
-            QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
             ++attempts;
         }
     });
@@ -471,7 +470,7 @@ int filhoQueCai(int argc, char *argv[])
     dados->setUserTables(loginContext().FinTableName, loginContext().DFinTableName);
     data::Table &crashes = moment == u"extrato" ? dados->TableFin : dados->TableDFin;
     QObject::connect(&crashes, &data::Table::dataChanged, [] { std::_Exit(SaidaQueda); });
-    RespostaModal answer(dialog->objectName(), [&](QWidget *) { QTest::mouseClick(dialog->buttonOK, Qt::LeftButton); });
+    RespostaModal answer(dialog->objectName(), [&](QWidget *) { QTest::mouseClick(dialog->buttonOK(), Qt::LeftButton); });
     ofereceLancamentosVencidos(*dados, *dialog);
     return 0; // the crash never came
 }

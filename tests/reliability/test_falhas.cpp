@@ -174,9 +174,9 @@ private:
             return;
         m_ocupado = true;
         if (auto *valor = qobject_cast<TformIncluirValor *>(modal)) {
-            if (valor->EntryMode == -1) {
-                valor->editDescricao->setText(u"Mercado 'central'"_s);
-                valor->editValor->setText(u"12"_s);
+            if (valor->entryMode() == TformIncluirValor::EntryMode::NovoLancamento) {
+                valor->editDescricao()->setText(u"Mercado 'central'"_s);
+                valor->editValor()->setText(u"12"_s);
             }
             valor->buttonOKClick();
             if (valor->isVisible())

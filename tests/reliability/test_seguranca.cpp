@@ -190,10 +190,10 @@ void TestSeguranca::nomesEDescricoesVaoComoParametros()
     QCOMPARE(loginContext().UserName, texto);
 
     TformIncluirValor &valor = *forms().IncluirValor;
-    valor.EntryMode = -1;
-    valor.editData->setText(u"15/03/2025"_s);
-    valor.editDescricao->setText(texto.left(100));
-    valor.editValor->setText(u"10"_s);
+    valor.setEntryMode(TformIncluirValor::EntryMode::NovoLancamento);
+    valor.editData()->setText(u"15/03/2025"_s);
+    valor.editDescricao()->setText(texto.left(100));
+    valor.editValor()->setText(u"10"_s);
     valor.setResult(0);
     valor.buttonOKClick();
     QCOMPARE(valor.result(), mrOk);
