@@ -72,7 +72,7 @@ void TestDataGrid::abre(int rows)
         m_rows << Lancamento{QDate(2024, 1, 1).addDays(i), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
     gravaLancamentos(u"f1.db"_s, m_rows);
     m_query = std::make_unique<Query>(alias());
-    m_query->setSql(u"select * from f1"_s);
+    m_query->setSql(Sql::statement(u"f1"_s));
     m_query->open();
     m_model = std::make_unique<QueryModel>(*m_query, QStringList{u"Data"_s, u"Descricao"_s, u"Valor"_s});
     m_grid = std::make_unique<DataGrid>();
@@ -222,7 +222,7 @@ void TestDataGrid::followsReopenAndClose()
     m_query->close();
     QCOMPARE(m_model->rowCount(), 0);
     QCOMPARE(m_grid->indicatorRow(), -1);
-    m_query->setSql(u"select * from f1 where Data>=:inicio"_s);
+    m_query->setSql(Sql::statementFrom(u"f1"_s));
     m_query->bindDate(u"inicio"_s, m_rows[4].data);
     m_query->open();
     QVERIFY(m_model->rowCount() > 0);
