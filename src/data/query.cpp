@@ -170,9 +170,11 @@ void Query::open()
     m_state = State::Open;
     m_reading = Reading::Live;
     m_position = 0;
+    m_base = 0;
     m_fieldsLive = false;
     m_lastKey.clear();
     try {
+        m_total = m_sql->isSingleSum() ? -1 : countRows();
         m_statement->reset();
         bindParameters(*m_statement);
         // The columns are known once the statement has run.
@@ -196,7 +198,7 @@ void Query::close()
     if (m_state == State::Closed)
         return;
     const bool wasOpen = m_state == State::Open;
-    if (m_statement && m_lastKey.isEmpty()) {
+    if (m_statement && !m_continued) {
         try {
             m_kept->keep(*m_db, runText(), std::move(m_statement));
         } catch (...) {
@@ -212,7 +214,9 @@ void Query::close()
     m_table = {};
     m_state = State::Closed;
     m_reading = Reading::Done;
-    m_position = 0;
+    m_position = m_base = 0;
+    m_total = -1;
+    m_continued = false;
     m_lastKey.clear();
     m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
@@ -233,7 +237,9 @@ void Query::forgetDatabase()
     m_table = {};
     m_state = State::Closed;
     m_reading = Reading::Done;
-    m_position = 0;
+    m_position = m_base = 0;
+    m_total = -1;
+    m_continued = false;
     m_lastKey.clear();
     m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
@@ -299,7 +305,46 @@ void Query::resume()
     for (qsizetype i = 0; i < keyValues.size(); ++i)
         next->bind(u"cofrel_chave%1"_s.arg(i), keyValues[i]);
     m_statement = std::move(next);
+    m_continued = true;
     m_reading = Reading::Live;
+}
+
+// The stored table is counted, through its smallest index.
+int Query::countRows()
+{
+    const QString source = quoted(m_table.schema) % u'.' % quoted(m_table.table) % u" AS "_s % m_sql->table();
+    const std::unique_ptr<Statement> count = Statement::prepare(*m_db, m_sql->countOver(source), m_table.fileName);
+    bindParameters(*count);
+    const qint64 rows = count->step(u"abrir a consulta sobre"_s) ? count->integer(0) : 0;
+    count->reset();
+    return int(qMin<qint64>(rows, INT_MAX - 1));
+}
+
+// The window starts again at row \a row, found by SQLite stepping over the
+// rows before it in key order without reading them.
+void Query::startAt(int row)
+{
+    std::unique_ptr<Statement> next = Statement::prepare(
+        *m_db, u"SELECT * FROM ("_s % m_sql->text() % u") LIMIT -1 OFFSET :cofrel_desde"_s, m_table.fileName, u"ler"_s);
+    bindParameters(*next);
+    next->bind(u"cofrel_desde"_s, QVariant::fromValue(qint64(row)));
+    m_statement = std::move(next);
+    m_continued = true;
+    m_lastKey.clear();
+    m_rows.dropRows();
+    m_base = row;
+    m_reading = Reading::Live;
+}
+
+void Query::hold(int row)
+{
+    if (!isOpen() || row < 0 || (m_total >= 0 && row >= m_total))
+        return;
+    if (row >= m_base && row < fetchedRows())
+        return;
+    if (m_total >= 0 && (row < m_base || row > fetchedRows() + NearRows))
+        startAt(row);
+    fetchUpTo(row + 1 + 64);
 }
 
 bool Query::fetchOne()
@@ -379,6 +424,8 @@ void Query::moveTo(int row)
     if (!isOpen())
         throw Error(u"A consulta não está aberta."_s);
     row = qMax(0, row);
+    if (m_total >= 0 && row < m_total && (row < m_base || row > fetchedRows() + NearRows))
+        startAt(row);
     if (row < INT_MAX)
         fetchUpTo(row + 1);
     const int target = qMin(row, fetchedRows());
@@ -394,6 +441,8 @@ void Query::moveTo(int row)
 void Query::refreshCurrentRow()
 {
     const int row = qMin(m_position, fetchedRows() - 1);
+    if (row < m_base) // a grid showed rows elsewhere meanwhile
+        hold(row);
     for (size_t i = 0; i < m_currentRow.size(); ++i)
         m_currentRow[i] = value(row, int(i));
 }

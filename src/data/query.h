@@ -68,11 +68,19 @@ public:
     int columnCount() const { return m_rows.count(); }
     QString columnName(int column) const { return m_rows.name(column); }
     ColumnKind columnKind(int column) const { return m_rows.kind(column); }
-    int fetchedRows() const { return m_rows.rows(); }
+    // The rows held are a window [firstHeld(), fetchedRows()) of the
+    // result; a move far from it, or a grid showing rows far from it,
+    // starts the window again there instead of reading every row between.
+    int firstHeld() const { return m_base; }
+    int fetchedRows() const { return m_base + m_rows.rows(); }
+    // The number of rows of the result, counted when it opened (-1 for a sum).
+    int rowCount() const { return m_total; }
+    // Makes row \a row held, reading a few rows ahead of it.
+    void hold(int row);
     bool allFetched() const { return m_reading == Reading::Done; }
     // Fetches until at least \a rows rows are held or the result ends.
     void fetchUpTo(int rows);
-    QVariant value(int row, int column) const { return m_rows.value(row, column); } // row < fetchedRows()
+    QVariant value(int row, int column) const { return m_rows.value(row - m_base, column); } // a held row
     int columnIndex(const QString &name) const { return m_rows.indexOf(name); } // -1 when there is none
     // Reads for walks over many rows, without a QVariant per value. Each
     // answers only for a column holding values of its own kind, and
@@ -80,9 +88,9 @@ public:
     // as its stored UTF-8 bytes (a null one empty), a number (null: 0), a
     // date (null: invalid). The bytes stay valid until the query fetches
     // more rows or is closed.
-    std::optional<QByteArrayView> textAt(int row, int column) const { return m_rows.textAt(row, column); }
-    std::optional<double> realAt(int row, int column) const { return m_rows.realAt(row, column); }
-    std::optional<QDate> dateAt(int row, int column) const { return m_rows.dateAt(row, column); }
+    std::optional<QByteArrayView> textAt(int row, int column) const { return m_rows.textAt(row - m_base, column); }
+    std::optional<double> realAt(int row, int column) const { return m_rows.realAt(row - m_base, column); }
+    std::optional<QDate> dateAt(int row, int column) const { return m_rows.dateAt(row - m_base, column); }
 
     // SQLite's plan for the statement as it runs, one line per step
     // ("SEARCH f7.fin USING COVERING INDEX ..."): for checking indexes.
@@ -90,6 +98,8 @@ public:
 
     // Rows read to the end when the query settles before a write.
     static constexpr int SettleRows = 2048;
+    // Rows read ahead rather than starting the window again.
+    static constexpr int NearRows = 256;
 
 Q_SIGNALS:
     void opened();
@@ -107,6 +117,8 @@ private:
     void finish();
     void settle();
     void resume();
+    void startAt(int row);
+    int countRows();
     void forgetDatabase();
     void refreshCurrentRow();
 
@@ -121,6 +133,9 @@ private:
     std::vector<QVariant> m_currentRow; // what Fields of the current row point to
     bool m_fieldsLive = false;          // Fields were handed out: keep m_currentRow current
     QVariantList m_lastKey;             // the key of the last row read before the statement let go
+    bool m_continued = false;           // the statement is not the prepared one
+    int m_base = 0;                     // the first row held
+    int m_total = -1;
     int m_position = 0;
     State m_state = State::Closed;
     Reading m_reading = Reading::Done;

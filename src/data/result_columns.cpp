@@ -212,6 +212,18 @@ void ResultColumns::clear()
     m_columns.clear();
 }
 
+void ResultColumns::dropRows()
+{
+    for (Column &c : m_columns) {
+        c.ints.clear();
+        c.reals.clear();
+        c.ends.clear();
+        c.arena.truncate(0);
+        c.nulls.clear();
+    }
+    m_rows = 0;
+}
+
 void ResultColumns::setUp(const Statement &statement, const TableLayout *layout)
 {
     clear();

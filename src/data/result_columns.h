@@ -29,6 +29,7 @@ public:
     // table's \a layout knows has its kind, any other the kind of its values.
     void setUp(const Statement &statement, const TableLayout *layout);
     void clear(); // no columns, no rows; the buffers are kept
+    void dropRows(); // the same columns, no rows
     void append(const Statement &row);
     // The result is complete: buffers much larger than it give memory back.
     void fitToSize();

@@ -56,6 +56,11 @@ QString Sql::text() const
     return textOver(m_table);
 }
 
+QString Sql::countOver(const QString &source) const
+{
+    return u"select count(*) from "_s + source + m_condition;
+}
+
 QString Sql::textOver(const QString &source) const
 {
     return m_select + source + m_condition;

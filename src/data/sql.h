@@ -27,6 +27,8 @@ public:
     QString text() const; // as the system writes it
     // The text with \a source read in place of the table's name.
     QString textOver(const QString &source) const;
+    // How many rows the statement gives, read from \a source.
+    QString countOver(const QString &source) const;
     // One row holding one SUM: it reads the stored table itself, so SQLite
     // answers it from a covering index without producing ordered rows.
     bool isSingleSum() const { return m_kind != Kind::Statement && m_kind != Kind::DueEntries; }
