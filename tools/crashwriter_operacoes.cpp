@@ -216,7 +216,7 @@ std::vector<Escritor::Linha> Escritor::leVencidos(const QDate &hoje)
     consulta.close();
     consulta.clearSql();
     const QString plano = loginContext().DFinTableName;
-    consulta.setSql(u"select * from "_s + plano.left(plano.size() - 3) + u" where data<=:now"_s);
+    consulta.setSql(data::Sql::dueEntries(plano.left(plano.size() - 3)));
     consulta.bindDate(u"now"_s, hoje);
     consulta.open();
     std::vector<Linha> vencidos;

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 
 // The vertical header of the grid: no numbers, only the marker of the
 // current row.
@@ -80,6 +81,28 @@ DataGrid::DataGrid(QWidget *parent)
     setWordWrap(false);
     setTabKeyNavigation(false);
     setSortingEnabled(false);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DataGrid::keepCursorInSight);
+}
+
+// The scrollbar dragged or the wheel turned: the component's cursor stays
+// on a row the person sees, as the operations on the current row act on it.
+void DataGrid::keepCursorInSight()
+{
+    if (m_following || !m_cursorModel || !model() || model()->rowCount() == 0)
+        return;
+    const int top = rowAt(0);
+    if (top < 0)
+        return;
+    int bottom = rowAt(viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = model()->rowCount() - 1;
+    const int current = currentIndex().isValid() ? currentIndex().row() : m_cursorModel->currentRow();
+    if (current >= top && current <= bottom)
+        return;
+    const int row = current < top ? top : bottom;
+    const int column = qMax(0, currentIndex().column());
+    selectionModel()->setCurrentIndex(model()->index(row, column),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void DataGrid::setModel(QAbstractItemModel *model)

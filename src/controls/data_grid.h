@@ -37,6 +37,7 @@ private:
     void followModel(int row);
     void followWhenIdle();
     void applyFollow(int row);
+    void keepCursorInSight();
 
     RowIndicatorHeader *m_indicator = nullptr;
     cofrel::data::CursorModel *m_cursorModel = nullptr;

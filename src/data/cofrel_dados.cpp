@@ -17,9 +17,9 @@ TDados::TDados(QObject *parent)
     TableFin.setIndexFieldNames(u"Data"_s);
     TableDFin.setIndexFieldNames(u"Dia;Data"_s);
     // Placeholders only: every use replaces the text before running it.
-    Query.setSql(u"select * from fin"_s);
-    QuerySaldo.setSql(u"select * from fin"_s);
-    QueryD.setSql(u"select * from fin"_s);
+    Query.setSql(cofrel::data::Sql::statement(u"fin"_s));
+    QuerySaldo.setSql(cofrel::data::Sql::statement(u"fin"_s));
+    QueryD.setSql(cofrel::data::Sql::statement(u"fin"_s));
 
     DataSource4 = new cofrel::data::QueryModel(Query, {u"Data"_s, u"Descricao"_s, u"Valor"_s}, this);
     DataSource3 = new cofrel::data::TableModel(TableDFin, {u"Dia"_s, u"Descricao"_s, u"Valor"_s}, this);

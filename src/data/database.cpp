@@ -9,10 +9,14 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryFile>
 #include <QUrl>
+#include <QVariant>
+
+#include <sqlite3.h>
 
 #include <map>
 
@@ -198,6 +202,7 @@ Database::Database(QString folder)
     if (!failure.isEmpty())
         throw Error(u"Não foi possível iniciar o mecanismo de tabelas: %1"_s.arg(failure));
     exec(u"PRAGMA temp_store = MEMORY"_s);
+    m_nativeHandle = sameEngineHandle();
     if (!m_mainFile.isEmpty()) {
         // Never WAL: a super-journal is only written in rollback mode. A
         // read-only main file simply keeps its settings.
@@ -268,6 +273,51 @@ Database::~Database()
 QSqlDatabase Database::connection() const
 {
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+// The driver's handle is only of use to the SQLite linked here when it is
+// the same library: the same version and the same source.
+sqlite3 *Database::sameEngineHandle() const
+{
+    const QSqlDatabase db = connection();
+    const QVariant handle = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    QSqlQuery q = newQuery();
+    if (!q.exec(u"SELECT sqlite_version(), sqlite_source_id()"_s) || !q.next())
+        return nullptr;
+    if (q.value(0).toString() != QLatin1StringView(sqlite3_libversion())
+        || q.value(1).toString() != QLatin1StringView(sqlite3_sourceid()))
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+std::optional<Database::Stamp> Database::stamp(const QString &fileName) const
+{
+    QSqlQuery changes = newQuery();
+    if (!changes.exec(u"SELECT total_changes()"_s) || !changes.next())
+        return std::nullopt;
+    QString path;
+    try {
+        path = resolveFile(fileName);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+    // Bytes 24 to 27 of an SQLite file: incremented by every commit of any
+    // connection (the tables are kept in rollback-journal mode).
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(24))
+        return std::nullopt;
+    const QByteArray counter = file.read(4);
+    if (counter.size() != 4)
+        return std::nullopt;
+    return Stamp{changes.value(0).toLongLong(), counter};
+}
+
+bool Database::changedSince(const QString &fileName, const std::optional<Stamp> &since) const
+{
+    const std::optional<Stamp> now = stamp(fileName);
+    return !since || !now || *since != *now;
 }
 
 QSqlQuery Database::newQuery() const

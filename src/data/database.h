@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -7,9 +8,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSqlDatabase;
 class QSqlQuery;
+struct sqlite3;
 
 namespace cofrel::data {
 
@@ -78,6 +81,25 @@ public:
     QSqlDatabase connection() const;
     // A query on this connection, forward-only.
     QSqlQuery newQuery() const;
+    // SQLite's own handle of the connection, for reading many rows without
+    // Qt SQL in between; nullptr unless the SQLite library this program
+    // calls is proven to be the one Qt's driver runs (a Qt built with its
+    // own SQLite, usual on Windows, is read through QSqlQuery instead).
+    sqlite3 *nativeHandle() const { return m_nativeHandle; }
+    // From now on rows are read through QSqlQuery, as with such a Qt.
+    void readThroughQt() { m_nativeHandle = nullptr; }
+
+    // What table file \a fileName looked like at a moment: a later stamp
+    // differs after any write to it through this connection (also one not
+    // yet committed, or rolled back later) or by anyone else.
+    struct Stamp {
+        qint64 connectionChanges = -1;
+        QByteArray fileCounter;
+        bool operator==(const Stamp &) const = default;
+    };
+    std::optional<Stamp> stamp(const QString &fileName) const; // nullopt: cannot tell
+    // Whether the file may have been written since \a since was taken.
+    bool changedSince(const QString &fileName, const std::optional<Stamp> &since) const;
 
     // Components holding a cursor or an attachment register here while
     // open. Before a write to a schema, every reader of that schema is told
@@ -115,6 +137,7 @@ private:
         bool readOnly = false; // could not be written when attached
     };
     QString openConnection(const QString &mainFile);
+    sqlite3 *sameEngineHandle() const;
     QString filesWrittenInTransaction() const;
     bool detachNow(const QString &key);
     bool stillValid(const Entry &entry);
@@ -131,6 +154,7 @@ private:
     QHash<const void *, Client> m_clients;
     quint64 m_useCounter = 0;
     int m_transactionDepth = 0;
+    sqlite3 *m_nativeHandle = nullptr;
 };
 
 // The schema and SQL table name of a file name: "f7.DB" -> "f7".

@@ -75,7 +75,7 @@ void QueryModel::reset()
             failure = QString::fromUtf8(e.what());
         }
     }
-    m_rows = m_query.isOpen() ? m_query.fetchedRows() : 0;
+    m_rows = !m_query.isOpen() ? 0 : m_query.rowCount() >= 0 ? m_query.rowCount() : m_query.fetchedRows();
     endResetModel();
     if (!failure.isEmpty())
         Q_EMIT failed(failure);
@@ -95,6 +95,8 @@ int QueryModel::columnCount(const QModelIndex &parent) const
 QVariant QueryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows || index.column() >= int(m_columns.size()))
+        return {};
+    if (!holds(index.row()))
         return {};
     const QVariant value = m_query.value(index.row(), m_columns[size_t(index.column())]);
     switch (role) {
@@ -116,9 +118,29 @@ QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int ro
     return {};
 }
 
+// The view asks for rows anywhere in the result (a jump, a scrollbar
+// dragged): the query's window moves there.
+bool QueryModel::holds(int row) const
+{
+    if (row >= m_query.firstHeld() && row < m_query.fetchedRows())
+        return true;
+    if (m_fetchFailed)
+        return false;
+    try {
+        m_query.hold(row);
+    } catch (const std::exception &e) {
+        m_fetchFailed = true;
+        const QString message = QString::fromUtf8(e.what());
+        auto *self = const_cast<QueryModel *>(this);
+        QMetaObject::invokeMethod(self, [self, message] { Q_EMIT self->failed(message); }, Qt::QueuedConnection);
+        return false;
+    }
+    return row >= m_query.firstHeld() && row < m_query.fetchedRows();
+}
+
 bool QueryModel::canFetchMore(const QModelIndex &parent) const
 {
-    if (parent.isValid() || !m_query.isOpen() || m_fetchFailed)
+    if (parent.isValid() || !m_query.isOpen() || m_fetchFailed || m_query.rowCount() >= 0)
         return false;
     return m_rows < m_query.fetchedRows() || !m_query.allFetched();
 }
@@ -154,7 +176,7 @@ void QueryModel::publishUpTo(int rows)
 
 void QueryModel::followPosition(int row)
 {
-    if (row >= m_rows && !m_fetchFailed) {
+    if (row >= m_rows && !m_fetchFailed && m_query.rowCount() < 0) {
         // A walk past the rows shown: show a chunk ahead, not row by row.
         fetchAndPublishUpTo(row + FetchChunk);
     }
@@ -163,10 +185,11 @@ void QueryModel::followPosition(int row)
 
 int QueryModel::currentRow() const
 {
-    if (!m_query.isOpen() || m_query.fetchedRows() == 0)
+    const int rows = !m_query.isOpen() ? 0 : m_query.rowCount() >= 0 ? m_query.rowCount() : m_query.fetchedRows();
+    if (rows == 0)
         return -1;
     // Past the end the cursor stays shown on the last row.
-    return qMin(m_query.position(), m_query.fetchedRows() - 1);
+    return qMin(m_query.position(), rows - 1);
 }
 
 void QueryModel::setCurrentRow(int row)

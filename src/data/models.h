@@ -30,8 +30,9 @@ Q_SIGNALS:
 };
 
 // Read-only grid model over a query's rows, showing the chosen fields.
-// It fetches from the query only as the view asks for more rows, and its
-// current row is the query's cursor (currentRow()/setCurrentRow()).
+// It has every row of the result from the start, but reads from the query
+// only the rows the view shows; its current row is the query's cursor
+// (currentRow()/setCurrentRow()).
 class QueryModel final : public CursorModel {
     Q_OBJECT
 public:
@@ -54,6 +55,7 @@ public:
 
 private:
     void reset();
+    bool holds(int row) const;
     void fetchAndPublishUpTo(int rows);
     void publishUpTo(int rows);
     void followPosition(int row);
@@ -61,7 +63,7 @@ private:
     QStringList m_fields;
     std::vector<int> m_columns; // query column of each shown field
     int m_rows = 0;
-    bool m_fetchFailed = false;
+    mutable bool m_fetchFailed = false;
 };
 
 // Read-only grid model over a table in the order of its current index.

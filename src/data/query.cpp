@@ -2,15 +2,10 @@
 
 #include "app/errors.h"
 #include "data/conversions.h"
-#include "data/database.h"
 #include "data/keyset.h"
 #include "data/statement.h"
 
-#include <QRegularExpression>
-#include <QSqlDatabase>
-
 #include <climits>
-#include <cmath>
 
 namespace cofrel::data {
 
@@ -28,250 +23,69 @@ QString parameterName(const QString &name)
     return name.startsWith(u':') ? name.mid(1) : name;
 }
 
-// A kind for a column the layouts do not know (a SUM), from its first value.
-ColumnKind kindOfType(Statement::Type type)
-{
-    switch (type) {
-    case Statement::Type::Integer:
-        return ColumnKind::Integer;
-    case Statement::Type::Text:
-        return ColumnKind::Text;
-    case Statement::Type::Blob:
-        return ColumnKind::Bytes;
-    case Statement::Type::Float:
-    case Statement::Type::Null:
-        break;
-    }
-    return ColumnKind::Real;
-}
-
-char16_t codeOf(QChar c)
-{
-    return c.unicode();
-}
-
-char16_t codeOf(char c)
-{
-    return char16_t(uchar(c));
-}
-
-ColumnKind kindOfValue(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return ColumnKind::Integer;
-    case QMetaType::QByteArray:
-        return ColumnKind::Bytes;
-    case QMetaType::QString:
-        return ColumnKind::Text;
-    default:
-        return ColumnKind::Real;
-    }
-}
-
 } // namespace
 
-// One result column, held compactly: numbers and dates (as day numbers) in
-// plain vectors, texts in one UTF-8 arena.
-struct Query::Column {
-    QString name;
-    ColumnKind kind = ColumnKind::Real;
-    bool kindKnown = false;
-    std::vector<qint64> ints;
-    std::vector<double> reals;
-    std::vector<qsizetype> ends; // end of each value in the arena
-    QByteArray arena;
-    std::vector<bool> nulls;
+// Statements of texts run before, reset, for the next time the same text
+// is opened (a chart refresh runs nine sums and the balance again and
+// again). They belong to one connection and go before it does.
+class Query::KeptStatements final {
+public:
+    ~KeptStatements() { forget(); }
 
-    // Buffers reused from a much larger result give back what this one
-    // does not need, so a column keeps at most a few times its own size.
-    void fitToSize()
+    std::unique_ptr<Statement> take(const Database &db, const QString &text)
     {
-        const auto fit = [](auto &buffer, size_t used, size_t capacity) {
-            if (capacity > 1024 * 1024 && capacity > 4 * used)
-                buffer.shrink_to_fit();
-        };
-        fit(ints, ints.size() * sizeof(qint64), ints.capacity() * sizeof(qint64));
-        fit(reals, reals.size() * sizeof(double), reals.capacity() * sizeof(double));
-        fit(ends, ends.size() * sizeof(qsizetype), ends.capacity() * sizeof(qsizetype));
-        fit(nulls, nulls.size() / 8, nulls.capacity() / 8);
-        if (arena.capacity() > 1024 * 1024 && arena.capacity() > 4 * arena.size())
-            arena.squeeze();
-    }
-
-    // No values, no kind; the buffers keep their capacity.
-    void clearValues()
-    {
-        name.clear();
-        kind = ColumnKind::Real;
-        kindKnown = false;
-        ints.clear();
-        reals.clear();
-        ends.clear();
-        arena.truncate(0);
-        nulls.clear();
-    }
-
-    void append(const QVariant &raw)
-    {
-        if (!kindKnown && !raw.isNull()) {
-            kind = kindOfValue(raw);
-            kindKnown = true;
-        }
-        // The common stored forms are taken directly; anything else goes
-        // through the general conversion.
-        const int type = raw.typeId();
-        switch (kind) {
-        case ColumnKind::Integer: {
-            const QVariant v = type == QMetaType::LongLong ? raw : fromStored(kind, raw);
-            nulls.push_back(v.isNull());
-            ints.push_back(v.isNull() ? 0 : v.toLongLong());
-            break;
-        }
-        case ColumnKind::Date: {
-            qint64 day = 0;
-            bool ok = type == QMetaType::QString && isoDay(raw.toString(), day);
-            if (!ok) {
-                const QVariant v = fromStored(kind, raw);
-                ok = !v.isNull();
-                day = ok ? v.toDate().toJulianDay() : 0;
-            }
-            nulls.push_back(!ok);
-            ints.push_back(day);
-            break;
-        }
-        case ColumnKind::Real: {
-            const QVariant v = type == QMetaType::Double ? raw : fromStored(kind, raw);
-            nulls.push_back(v.isNull());
-            reals.push_back(v.isNull() ? 0.0 : v.toDouble());
-            break;
-        }
-        case ColumnKind::Text:
-            nulls.push_back(raw.isNull());
-            if (type == QMetaType::QString)
-                arena += raw.toString().toUtf8();
-            else if (!raw.isNull())
-                arena += fromStored(kind, raw).toString().toUtf8();
-            ends.push_back(arena.size());
-            break;
-        case ColumnKind::Bytes:
-            nulls.push_back(raw.isNull());
-            if (!raw.isNull())
-                arena += fromStored(kind, raw).toByteArray();
-            ends.push_back(arena.size());
-            break;
-        }
-    }
-
-    // A value straight from the engine: the forms the layouts store are
-    // taken as they are (a text as its UTF-8 bytes); anything else goes
-    // through append() as Qt SQL would have given it.
-    void appendFrom(const Statement &row, int column)
-    {
-        const Statement::Type type = row.type(column);
-        if (!kindKnown && type != Statement::Type::Null) {
-            kind = kindOfType(type);
-            kindKnown = true;
-        }
-        qint64 day = 0;
-        switch (kind) {
-        case ColumnKind::Integer:
-            if (type == Statement::Type::Integer) {
-                nulls.push_back(false);
-                ints.push_back(row.integer(column));
-                return;
-            }
-            break;
-        case ColumnKind::Date:
-            if (type == Statement::Type::Text && isoDay(row.bytes(column), day)) {
-                nulls.push_back(false);
-                ints.push_back(day);
-                return;
-            }
-            break;
-        case ColumnKind::Real:
-            if (type == Statement::Type::Float) {
-                nulls.push_back(false);
-                reals.push_back(row.real(column));
-                return;
-            }
-            break;
-        case ColumnKind::Text:
-            if (type == Statement::Type::Text) {
-                const QByteArrayView bytes = row.bytes(column);
-                nulls.push_back(false);
-                arena.append(bytes.data(), bytes.size());
-                ends.push_back(arena.size());
-                return;
-            }
-            break;
-        case ColumnKind::Bytes:
-            break;
-        }
-        append(row.value(column));
-    }
-
-    // "YYYY-MM-DD" read without the general date parser.
-    template <typename Text>
-    static bool isoDay(const Text &text, qint64 &day)
-    {
-        if (text.size() < 10 || codeOf(text[4]) != u'-' || codeOf(text[7]) != u'-')
-            return false;
-        int parts[3] = {0, 0, 0};
-        const int starts[3] = {0, 5, 8};
-        const int lengths[3] = {4, 2, 2};
-        for (int p = 0; p < 3; ++p) {
-            for (int i = 0; i < lengths[p]; ++i) {
-                const char16_t c = codeOf(text[starts[p] + i]);
-                if (c < u'0' || c > u'9')
-                    return false;
-                parts[p] = parts[p] * 10 + (c - u'0');
-            }
-        }
-        const QDate d(parts[0], parts[1], parts[2]);
-        if (!d.isValid())
-            return false;
-        day = d.toJulianDay();
-        return true;
-    }
-
-    QVariant at(size_t row) const
-    {
-        if (row >= nulls.size() || nulls[row])
+        if (&db != m_db)
             return {};
-        switch (kind) {
-        case ColumnKind::Integer:
-            return QVariant::fromValue(ints[row]);
-        case ColumnKind::Date:
-            return QVariant::fromValue(QDate::fromJulianDay(ints[row]));
-        case ColumnKind::Real:
-            return QVariant::fromValue(reals[row]);
-        case ColumnKind::Text:
-        case ColumnKind::Bytes: {
-            const qsizetype begin = row == 0 ? 0 : ends[row - 1];
-            const QByteArrayView bytes(arena.constData() + begin, ends[row] - begin);
-            if (kind == ColumnKind::Text)
-                return QVariant::fromValue(QString::fromUtf8(bytes));
-            return QVariant::fromValue(bytes.toByteArray());
-        }
+        for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+            if (it->first == text) {
+                std::unique_ptr<Statement> statement = std::move(it->second);
+                m_kept.erase(it);
+                return statement;
+            }
         }
         return {};
     }
+
+    void keep(Database &db, const QString &text, std::unique_ptr<Statement> statement)
+    {
+        statement->reset(); // no read lock held while it waits
+        if (&db != m_db) {
+            forget();
+            m_db = &db;
+            m_db->addClient(this, {{}, {}, [this] {
+                                       m_kept.clear();
+                                       m_db = nullptr;
+                                   }});
+        }
+        m_kept.emplace_back(text, std::move(statement));
+        if (m_kept.size() > MaxKept)
+            m_kept.erase(m_kept.begin());
+    }
+
+    void forget() noexcept
+    {
+        if (m_db)
+            m_db->removeClient(this);
+        m_kept.clear();
+        m_db = nullptr;
+    }
+
+private:
+    static constexpr size_t MaxKept = 12;
+    std::vector<std::pair<QString, std::unique_ptr<Statement>>> m_kept;
+    Database *m_db = nullptr;
 };
 
 Query::Query(QString alias, QObject *parent)
     : QObject(parent)
     , m_alias(std::move(alias))
+    , m_kept(std::make_unique<KeptStatements>())
 {
 }
 
 Query::~Query()
 {
     close();
-    dropKept();
 }
 
 // ---- Text and parameters ----------------------------------------------------
@@ -279,14 +93,14 @@ Query::~Query()
 void Query::clearSql()
 {
     close();
-    m_sql.clear();
+    m_sql.reset();
     m_params.clear();
 }
 
-void Query::setSql(const QString &text)
+void Query::setSql(const Sql &sql)
 {
     close();
-    m_sql = text;
+    m_sql = sql;
     m_params.clear();
 }
 
@@ -300,144 +114,77 @@ void Query::bindInteger(const QString &name, qint64 value)
     m_params.insert(parameterName(name), QVariant::fromValue(value));
 }
 
-// Only the names the text uses are bound; the others are left aside.
-void Query::bindPending(Statement &statement)
+// A parameter never bound is null.
+void Query::bindParameters(Statement &statement) const
 {
-    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
-        statement.bind(it.key(), it.value());
+    for (const QString &name : m_sql->parameters())
+        statement.bind(name, m_params.value(name));
 }
 
-// ---- Tables -----------------------------------------------------------------
-
-// The table named after FROM is attached while the query is prepared or
-// open; its name resolves to the file "<name>.db" in any letter case.
-void Query::attachTables()
+// The table's name stands for a view that yields its rows in key order; a
+// sum reads the stored table itself.
+QString Query::runText() const
 {
-    static const QRegularExpression from(u"\\bfrom\\s+(\"?)([A-Za-z_][A-Za-z0-9_]*)\\1(?![\\w.])"_s,
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = from.match(m_sql);
-    if (!match.hasMatch())
-        return;
-    const QString fileName = match.captured(2) + u".db"_s;
-    const Database::Attachment attachment = m_db->attach(fileName);
-    m_attachedFiles << fileName;
-    m_schema = attachment.schema;
-    m_layout = attachment.layout;
-    m_fromStart = match.capturedStart(2) - match.capturedLength(1);
-    m_fromLength = match.capturedLength(2) + 2 * match.capturedLength(1);
-}
-
-void Query::releaseTables()
-{
-    if (m_db) {
-        for (const QString &fileName : std::as_const(m_attachedFiles)) {
-            try {
-                m_db->release(fileName);
-            } catch (...) {
-            }
-        }
-    }
-    m_attachedFiles.clear();
-    m_schema.clear();
-    m_layout = nullptr;
-    m_fromStart = -1;
-    m_fromLength = 0;
-}
-
-// The text as run. The table's name stands for a view that yields the rows
-// in the table's own order; a statement that only sums or counts reads the
-// stored table itself, so SQLite can answer it from a covering index
-// instead of producing the ordered rows first.
-QString Query::effectiveSql() const
-{
-    if (m_fromStart < 0 || !m_layout)
-        return m_sql;
-    static const QRegularExpression aggregateOnly(
-        u"^\\s*select\\s+(?:(?:sum|total|count|avg|min|max)\\s*\\([^()]*\\)\\s*(?:as\\s+\\w+\\s*)?,?\\s*)+\\s+from\\s"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression grouping(u"\\b(group|order)\\s+by\\b|\\blimit\\b"_s,
-                                             QRegularExpression::CaseInsensitiveOption);
-    if (!aggregateOnly.match(m_sql).hasMatch() || grouping.match(m_sql).hasMatch())
-        return m_sql;
-    const QString name = m_sql.mid(m_fromStart, m_fromLength);
-    return m_sql.left(m_fromStart) % quoted(m_schema) % u'.' % quoted(m_layout->internalName) % u" AS "_s
-           % name % m_sql.mid(m_fromStart + m_fromLength);
-}
-
-// A plain "select * from <table> [where ...]" yields its rows in the
-// table's own order, which is unique: such a statement can let go of its
-// rows and take them up again after the last one read.
-void Query::setUpContinuation()
-{
-    m_orderColumns.clear();
-    if (!m_layout || m_fromStart < 0 || effectiveSql() != m_sql)
-        return;
-    static const QRegularExpression plain(u"^\\s*select\\s+\\*\\s+from\\s"_s, QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression other(
-        u"\\b(order|group)\\s+by\\b|\\b(limit|union|join|distinct|having|except|intersect)\\b|[(),;]"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    if (!plain.match(m_sql).hasMatch() || other.match(m_sql.mid(m_fromStart)).hasMatch())
-        return;
-    for (const QString &c : m_layout->viewOrder.split(u',', Qt::SkipEmptyParts)) {
-        QString column = c.trimmed();
-        if (column.startsWith(u'+'))
-            column = column.mid(1).trimmed();
-        m_orderColumns << quoted(column);
-    }
+    if (!m_sql->isSingleSum())
+        return m_sql->text();
+    return m_sql->textOver(quoted(m_table.schema) % u'.' % quoted(m_table.table) % u" AS "_s % m_sql->table());
 }
 
 // ---- Prepare, open, close ---------------------------------------------------
 
+// The table is attached while the query is prepared or open; its name
+// resolves to the file "<name>.db" in any letter case.
 void Query::prepare()
 {
-    if (m_prepared)
+    if (m_state != State::Closed)
         return;
-    if (m_sql.trimmed().isEmpty())
+    if (!m_sql)
         throw Error(u"A consulta não tem instrução SQL."_s);
-    m_db = &Database::forAlias(m_alias);
+    Database &db = Database::forAlias(m_alias);
+    const QString fileName = m_sql->table() + u".db"_s;
+    m_table = db.attach(fileName);
     try {
-        attachTables();
-        m_statementSql = effectiveSql();
-        m_statement = takeKept(m_statementSql);
+        const QString text = runText();
+        m_statement = m_kept->take(db, text);
         if (!m_statement)
-            m_statement = std::make_unique<Statement>(m_db->connection(), m_statementSql, m_attachedFiles.value(0));
+            m_statement = Statement::prepare(db, text, fileName);
     } catch (...) {
-        m_statement.reset();
-        releaseTables();
-        m_db = nullptr;
+        m_table = {};
+        try {
+            db.release(fileName);
+        } catch (...) {
+        }
         throw;
     }
-    m_prepared = true;
-    setUpContinuation();
-    m_db->addClient(this, {[this] { return m_exhausted || m_suspended ? QStringList() : QStringList{m_schema}; },
+    m_db = &db;
+    m_state = State::Prepared;
+    m_db->addClient(this, {[this] { return m_reading == Reading::Live ? QStringList{m_table.schema} : QStringList(); },
                            [this] { settle(); }, [this] { forgetDatabase(); }});
 }
 
 void Query::open()
 {
-    if (m_open)
+    if (m_state == State::Open)
         return;
     prepare();
-    bool first = false;
-    try {
-        m_statement->reset();
-        m_statement->clearBindings();
-        bindPending(*m_statement);
-        first = m_statement->step(u"abrir a consulta sobre"_s);
-    } catch (...) {
-        close();
-        throw;
-    }
-    m_open = true;
-    m_rowReady = first;
-    m_exhausted = !first;
-    m_suspended = false;
+    m_state = State::Open;
+    m_reading = Reading::Live;
     m_position = 0;
-    m_fetched = 0;
+    m_base = 0;
     m_fieldsLive = false;
+    m_lastKey.clear();
     try {
-        setUpColumns();
-        fetchUpTo(1);
+        m_total = m_sql->isSingleSum() ? -1 : countRows();
+        m_statement->reset();
+        bindParameters(*m_statement);
+        // The columns are known once the statement has run.
+        const bool row = m_statement->step(u"abrir a consulta sobre"_s);
+        m_rows.setUp(*m_statement, m_table.layout);
+        m_currentRow.assign(size_t(m_rows.count()), QVariant());
+        if (row)
+            m_rows.append(*m_statement);
+        else
+            finish();
     } catch (...) {
         close();
         throw;
@@ -446,84 +193,32 @@ void Query::open()
     Q_EMIT positionChanged(0);
 }
 
-// The columns' buffers are kept for the next result, emptied: a large
-// result read again (a period picked again) reuses their memory instead of
-// asking the system for it anew.
-void Query::recycleColumns()
-{
-    if (m_columns.empty())
-        return;
-    for (Column &c : m_columns)
-        c.clearValues();
-    m_spareColumns = std::move(m_columns);
-    m_columns.clear();
-}
-
-void Query::setUpColumns()
-{
-    recycleColumns();
-    const int count = m_statement->columnCount();
-    for (int i = 0; i < count; ++i) {
-        Column c;
-        if (size_t(i) < m_spareColumns.size())
-            c = std::move(m_spareColumns[size_t(i)]);
-        c.name = m_statement->columnName(i);
-        if (m_layout) {
-            if (const ColumnLayout *known = m_layout->column(c.name)) {
-                c.name = known->name;
-                c.kind = known->kind;
-                c.kindKnown = true;
-            } else if (c.name.compare(m_layout->primaryKey, Qt::CaseInsensitive) == 0) {
-                c.name = m_layout->primaryKey;
-                c.kind = ColumnKind::Integer;
-                c.kindKnown = true;
-            }
-        }
-        m_columns.push_back(std::move(c));
-    }
-    m_spareColumns.clear();
-    m_currentRow.assign(m_columns.size(), QVariant());
-    m_orderIndexes.clear();
-    m_lastKey.clear();
-    for (const QString &quotedName : std::as_const(m_orderColumns)) {
-        const QString name = quotedName.mid(1, quotedName.size() - 2);
-        int index = -1;
-        for (size_t i = 0; i < m_columns.size(); ++i) {
-            if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
-                index = int(i);
-        }
-        if (index < 0) {
-            m_orderIndexes.clear();
-            break;
-        }
-        m_orderIndexes.push_back(index);
-    }
-}
-
 void Query::close()
 {
-    const bool wasOpen = m_open;
-    if (!m_open && !m_prepared)
+    if (m_state == State::Closed)
         return;
-    if (m_statement && m_db && !m_statementSql.isEmpty()) {
+    const bool wasOpen = m_state == State::Open;
+    if (m_statement && !m_continued) {
         try {
-            keep(std::move(m_statement));
+            m_kept->keep(*m_db, runText(), std::move(m_statement));
         } catch (...) {
         }
     }
     m_statement.reset();
-    m_rowReady = false;
-    if (m_db)
-        m_db->removeClient(this);
-    releaseTables();
+    m_db->removeClient(this);
+    try {
+        m_db->release(m_table.fileName);
+    } catch (...) {
+    }
     m_db = nullptr;
-    m_open = false;
-    m_prepared = false;
-    m_suspended = false;
-    m_exhausted = true;
-    m_position = 0;
-    m_fetched = 0;
-    recycleColumns();
+    m_table = {};
+    m_state = State::Closed;
+    m_reading = Reading::Done;
+    m_position = m_base = 0;
+    m_total = -1;
+    m_continued = false;
+    m_lastKey.clear();
+    m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
     if (wasOpen) {
         try {
@@ -533,103 +228,68 @@ void Query::close()
     }
 }
 
-// ---- Statements kept for the next time ------------------------------------
-
-namespace {
-
-// A chart refresh runs ten texts on one query (nine sums and the balance).
-constexpr size_t MaxKept = 12;
-
-} // namespace
-
-std::unique_ptr<Statement> Query::takeKept(const QString &sql)
-{
-    if (m_keptDb != m_db) {
-        dropKept();
-        return {};
-    }
-    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
-        if (it->first == sql) {
-            std::unique_ptr<Statement> statement = std::move(it->second);
-            m_kept.erase(it);
-            return statement;
-        }
-    }
-    return {};
-}
-
-void Query::keep(std::unique_ptr<Statement> statement)
-{
-    statement->reset(); // no read lock held while it waits
-    if (m_keptDb != m_db) {
-        dropKept();
-        m_keptDb = m_db;
-        // Kept statements must go before the connection they belong to.
-        m_keptDb->addClient(&m_kept, {{}, {}, [this] {
-                                          m_kept.clear();
-                                          m_keptDb = nullptr;
-                                      }});
-    }
-    m_kept.emplace_back(m_statementSql, std::move(statement));
-    if (m_kept.size() > MaxKept)
-        m_kept.erase(m_kept.begin());
-}
-
-void Query::dropKept() noexcept
-{
-    if (m_keptDb)
-        m_keptDb->removeClient(&m_kept);
-    m_kept.clear();
-    m_keptDb = nullptr;
-}
-
 // The database is going away: let go of the statement without touching it.
 void Query::forgetDatabase()
 {
-    const bool wasOpen = m_open;
+    const bool wasOpen = m_state == State::Open;
     m_statement.reset();
-    m_rowReady = false;
     m_db = nullptr;
-    m_attachedFiles.clear();
-    m_schema.clear();
-    m_layout = nullptr;
-    m_fromStart = -1;
-    m_open = m_prepared = m_suspended = false;
-    m_exhausted = true;
-    m_position = m_fetched = 0;
-    m_columns.clear();
+    m_table = {};
+    m_state = State::Closed;
+    m_reading = Reading::Done;
+    m_position = m_base = 0;
+    m_total = -1;
+    m_continued = false;
+    m_lastKey.clear();
+    m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
     if (wasOpen)
         Q_EMIT closed();
+}
+
+// ---- Reading ----------------------------------------------------------------
+
+// Done: the statement has let go of the file's read lock.
+void Query::finish()
+{
+    m_reading = Reading::Done;
+    m_rows.fitToSize();
 }
 
 // A write to the table is coming: read the rest now, so the result stays
 // what it was when opened, and free the statement.
 void Query::settle()
 {
-    if (!m_open || m_exhausted || m_suspended)
+    if (m_state != State::Open || m_reading != Reading::Live)
         return;
-    fetchUpTo(m_fetched + SettleRows);
-    if (m_exhausted)
+    fetchUpTo(fetchedRows() + SettleRows);
+    if (m_reading == Reading::Done)
         return;
-    if (m_orderIndexes.empty() || m_fetched == 0) {
+    QVariantList key;
+    for (const QString &column : m_sql->keyOrder()) {
+        const int index = m_rows.indexOf(column);
+        if (index >= 0)
+            key << m_statement->value(index);
+    }
+    if (key.isEmpty() || key.size() != m_sql->keyOrder().size()) {
         fetchUpTo(INT_MAX);
         return;
     }
     // The statement still stands on the last row read: its key is where
-    // the rows are taken up again (kept only now, not for every row read).
-    m_lastKey.clear();
-    for (const int index : m_orderIndexes)
-        m_lastKey << m_statement->value(index);
+    // the rows are taken up again.
+    m_lastKey = key;
     m_statement->reset();
-    m_suspended = true;
+    m_reading = Reading::Suspended;
 }
 
-// Takes the rows up again after the last one read, in the table's order.
+// Takes the rows up again after the last one read, in key order.
 void Query::resume()
 {
+    QStringList columns;
+    for (const QString &column : m_sql->keyOrder())
+        columns << quoted(column);
     QVariantList keyValues;
-    QString after = rowsAfter(m_orderColumns, m_lastKey, keyValues);
+    QString after = rowsAfter(columns, m_lastKey, keyValues);
     // Named marks throughout: the statement's own parameters are named.
     for (qsizetype i = 0, n = 0; i < after.size(); ++i) {
         if (after[i] == u'?') {
@@ -638,197 +298,137 @@ void Query::resume()
             i += mark.size() - 1;
         }
     }
-    const QString sql = u"SELECT * FROM ("_s % m_sql % u") WHERE "_s % after % u" ORDER BY "_s
-                        % m_orderColumns.join(u", "_s);
-    auto next = std::make_unique<Statement>(m_db->connection(), sql, m_attachedFiles.value(0), u"ler"_s);
-    bindPending(*next);
+    const QString sql = u"SELECT * FROM ("_s % m_sql->text() % u") WHERE "_s % after % u" ORDER BY "_s
+                        % columns.join(u", "_s);
+    std::unique_ptr<Statement> next = Statement::prepare(*m_db, sql, m_table.fileName, u"ler"_s);
+    bindParameters(*next);
     for (qsizetype i = 0; i < keyValues.size(); ++i)
         next->bind(u"cofrel_chave%1"_s.arg(i), keyValues[i]);
-    if (next->columnCount() != int(m_columns.size()))
-        throw Error(u"A consulta sobre %1 mudou de colunas enquanto era lida."_s.arg(m_attachedFiles.value(0)));
     m_statement = std::move(next);
-    m_statementSql.clear(); // a continuation: not kept for the next time
-    m_rowReady = false;
-    m_suspended = false;
+    m_continued = true;
+    m_reading = Reading::Live;
 }
 
-// ---- Fetching ---------------------------------------------------------------
+// The stored table is counted, through its smallest index.
+int Query::countRows()
+{
+    const QString source = quoted(m_table.schema) % u'.' % quoted(m_table.table) % u" AS "_s % m_sql->table();
+    const std::unique_ptr<Statement> count = Statement::prepare(*m_db, m_sql->countOver(source), m_table.fileName);
+    bindParameters(*count);
+    const qint64 rows = count->step(u"abrir a consulta sobre"_s) ? count->integer(0) : 0;
+    count->reset();
+    return int(qMin<qint64>(rows, INT_MAX - 1));
+}
+
+// The window starts again at row \a row, found by SQLite stepping over the
+// rows before it in key order without reading them.
+void Query::startAt(int row)
+{
+    std::unique_ptr<Statement> next = Statement::prepare(
+        *m_db, u"SELECT * FROM ("_s % m_sql->text() % u") LIMIT -1 OFFSET :cofrel_desde"_s, m_table.fileName, u"ler"_s);
+    bindParameters(*next);
+    next->bind(u"cofrel_desde"_s, QVariant::fromValue(qint64(row)));
+    m_statement = std::move(next);
+    m_continued = true;
+    m_lastKey.clear();
+    m_rows.dropRows();
+    m_base = row;
+    m_reading = Reading::Live;
+}
+
+void Query::hold(int row)
+{
+    if (!isOpen() || row < 0 || (m_total >= 0 && row >= m_total))
+        return;
+    if (row >= m_base && row < fetchedRows())
+        return;
+    if (m_total >= 0 && (row < m_base || row > fetchedRows() + NearRows))
+        startAt(row);
+    fetchUpTo(row + 1 + 64);
+}
 
 bool Query::fetchOne()
 {
-    if (m_exhausted || !m_statement)
+    if (m_reading == Reading::Done || !m_statement)
         return false;
-    if (m_suspended)
+    const bool resumed = m_reading == Reading::Suspended;
+    if (resumed)
         resume();
-    if (m_rowReady) {
-        m_rowReady = false; // open() stepped to it already
-    } else {
-        bool row = false;
-        try {
-            row = m_statement->step(u"ler"_s);
-        } catch (...) {
-            m_exhausted = true;
-            throw;
-        }
-        if (!row) {
-            // Done: the statement has let go of the file's read lock.
-            m_exhausted = true;
-            for (Column &c : m_columns)
-                c.fitToSize();
-            return false;
-        }
+    bool row = false;
+    try {
+        row = m_statement->step(u"ler"_s);
+    } catch (...) {
+        m_reading = Reading::Done;
+        throw;
     }
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        m_columns[i].appendFrom(*m_statement, int(i));
-    ++m_fetched;
+    if (!row) {
+        finish();
+        return false;
+    }
+    if (resumed && m_statement->columnCount() != m_rows.count())
+        throw Error(u"A consulta sobre %1 mudou de colunas enquanto era lida."_s.arg(m_table.fileName));
+    m_rows.append(*m_statement);
     return true;
 }
 
 void Query::fetchUpTo(int rows)
 {
-    const int before = m_fetched;
-    while (m_fetched < rows && fetchOne()) {
+    while (fetchedRows() < rows && fetchOne()) {
     }
-    if (m_fetched > before)
-        Q_EMIT rowsFetched(before, m_fetched - 1);
-}
-
-int Query::fetchedRows() const
-{
-    return m_fetched;
-}
-
-QVariant Query::value(int row, int column) const
-{
-    if (row < 0 || column < 0 || row >= m_fetched || size_t(column) >= m_columns.size())
-        return {};
-    return m_columns[size_t(column)].at(size_t(row));
-}
-
-int Query::columnIndex(const QString &name) const
-{
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    }
-    return -1;
-}
-
-const Query::Column *Query::columnOfKind(int row, int column, ColumnKind kind) const
-{
-    if (row < 0 || column < 0 || row >= m_fetched || size_t(column) >= m_columns.size())
-        return nullptr;
-    const Column &c = m_columns[size_t(column)];
-    return c.kind == kind ? &c : nullptr;
-}
-
-std::optional<QByteArrayView> Query::textAt(int row, int column) const
-{
-    const Column *c = columnOfKind(row, column, ColumnKind::Text);
-    if (!c)
-        return std::nullopt;
-    if (c->nulls[size_t(row)])
-        return QByteArrayView();
-    const qsizetype begin = row == 0 ? 0 : c->ends[size_t(row) - 1];
-    return QByteArrayView(c->arena.constData() + begin, c->ends[size_t(row)] - begin);
-}
-
-std::optional<double> Query::realAt(int row, int column) const
-{
-    const Column *c = columnOfKind(row, column, ColumnKind::Real);
-    if (!c)
-        return std::nullopt;
-    const double v = c->nulls[size_t(row)] ? 0.0 : c->reals[size_t(row)];
-    return std::isfinite(v) ? v : 0.0;
-}
-
-std::optional<QDate> Query::dateAt(int row, int column) const
-{
-    const Column *c = columnOfKind(row, column, ColumnKind::Date);
-    if (!c)
-        return std::nullopt;
-    return c->nulls[size_t(row)] ? QDate() : QDate::fromJulianDay(c->ints[size_t(row)]);
-}
-
-int Query::columnCount() const
-{
-    return int(m_columns.size());
-}
-
-QString Query::columnName(int column) const
-{
-    return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].name : QString();
-}
-
-ColumnKind Query::columnKind(int column) const
-{
-    return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].kind : ColumnKind::Text;
 }
 
 QStringList Query::queryPlan()
 {
     prepare();
-    Statement plan(m_db->connection(), u"EXPLAIN QUERY PLAN "_s % effectiveSql(), m_attachedFiles.value(0));
-    bindPending(plan);
+    const std::unique_ptr<Statement> plan =
+        Statement::prepare(*m_db, u"EXPLAIN QUERY PLAN "_s % runText(), m_table.fileName);
+    bindParameters(*plan);
     QStringList lines;
-    while (plan.step(u"ler"_s))
-        lines << QString::fromUtf8(plan.bytes(3));
+    while (plan->step(u"ler"_s))
+        lines << QString::fromUtf8(plan->bytes(3));
     return lines;
 }
 
 // ---- The walk ---------------------------------------------------------------
 
-void Query::requireOpen() const
-{
-    if (!m_open)
-        throw Error(u"A consulta não está aberta."_s);
-}
-
 double Query::singleValueAsFloat()
 {
-    if (!m_open)
-        open();
-    fetchUpTo(1);
+    open();
     const QVariant v = value(0, 0);
-    if (v.isNull())
-        return 0.0;
-    return v.toDouble();
+    return v.isNull() ? 0.0 : v.toDouble();
 }
 
 void Query::first()
 {
-    requireOpen();
     moveTo(0);
 }
 
 void Query::next()
 {
-    requireOpen();
-    if (eof())
-        return;
-    moveTo(m_position + 1);
+    if (!isOpen() || !eof())
+        moveTo(m_position + 1);
 }
 
 bool Query::eof() const
 {
-    return !m_open || m_position >= m_fetched;
+    return !isOpen() || m_position >= fetchedRows();
 }
 
 bool Query::isEmpty()
 {
-    if (!m_open)
-        return true;
-    fetchUpTo(1);
-    return m_fetched == 0;
+    return !isOpen() || fetchedRows() == 0;
 }
 
 void Query::moveTo(int row)
 {
-    requireOpen();
+    if (!isOpen())
+        throw Error(u"A consulta não está aberta."_s);
     row = qMax(0, row);
+    if (m_total >= 0 && row < m_total && (row < m_base || row > fetchedRows() + NearRows))
+        startAt(row);
     if (row < INT_MAX)
         fetchUpTo(row + 1);
-    const int target = qMin(row, m_fetched);
+    const int target = qMin(row, fetchedRows());
     const bool moved = target != m_position;
     m_position = target;
     if (m_fieldsLive)
@@ -840,24 +440,25 @@ void Query::moveTo(int row)
 // Past the end the last row stays current, as in a table.
 void Query::refreshCurrentRow()
 {
-    const int row = m_position < m_fetched ? m_position : m_fetched - 1;
+    const int row = qMin(m_position, fetchedRows() - 1);
+    if (row < m_base) // a grid showed rows elsewhere meanwhile
+        hold(row);
     for (size_t i = 0; i < m_currentRow.size(); ++i)
         m_currentRow[i] = value(row, int(i));
 }
 
 Field Query::fieldByName(const QString &name)
 {
-    requireOpen();
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0) {
-            if (!m_fieldsLive) {
-                m_fieldsLive = true;
-                refreshCurrentRow();
-            }
-            return Field(&m_currentRow[i], m_columns[i].name, false);
-        }
+    if (!isOpen())
+        throw Error(u"A consulta não está aberta."_s);
+    const int column = columnIndex(name);
+    if (column < 0)
+        throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(name));
+    if (!m_fieldsLive) {
+        m_fieldsLive = true;
+        refreshCurrentRow();
     }
-    throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(name));
+    return Field(&m_currentRow[size_t(column)], columnName(column), false);
 }
 
 } // namespace cofrel::data

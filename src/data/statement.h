@@ -4,56 +4,51 @@
 #include <QString>
 #include <QVariant>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
-class QSqlDatabase;
+#include <memory>
 
 namespace cofrel::data {
 
-// One SQL statement on the engine's own interface, for the queries that
-// read many rows: a row is read straight from SQLite, texts as the UTF-8
-// the file holds, without a QVariant per value on the way. It runs on the
-// connection of the alias's database (the one Qt SQL opened), so it sees
-// the same attached files, views and transactions.
-class Statement final {
+class Database;
+
+// One prepared SQL statement on an alias's connection, read row by row.
+// Where the SQLite library this program calls is the one Qt's driver runs,
+// rows come straight from the engine (texts as the UTF-8 the file holds,
+// no QVariant per value); otherwise through QSqlQuery. Both see the same
+// attached files, views and transactions.
+class Statement {
 public:
     // Prepares \a sql; throws cofrel::Error with the engine's message,
-    // naming \a fileName and saying what failed (\a action), when SQLite
-    // refuses it.
-    Statement(const QSqlDatabase &connection, const QString &sql, const QString &fileName,
-              const QString &action = QStringLiteral("preparar a consulta sobre"));
-    ~Statement();
+    // naming \a fileName and saying what failed (\a action), when the
+    // engine refuses it.
+    static std::unique_ptr<Statement> prepare(const Database &db, const QString &sql, const QString &fileName,
+                                              const QString &action = QStringLiteral("preparar a consulta sobre"));
+    virtual ~Statement() = default;
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    // Binds ":name" (\a name without the colon) when the text holds it;
-    // returns whether it did. Dates travel as their ISO text.
-    bool bind(const QString &name, const QVariant &value);
+    // Binds ":name" (\a name without the colon); dates travel as ISO text.
+    virtual void bind(const QString &name, const QVariant &value) = 0;
     // Back to the start, keeping the bindings; lets go of the read lock.
-    void reset() noexcept;
-    // Every parameter back to null.
-    void clearBindings() noexcept;
-    // The next row; false at the end. Throws, with \a action in the
-    // message, when the engine fails.
-    bool step(const QString &action);
+    virtual void reset() noexcept = 0;
+    // The next row; false at the end (the read lock let go). Throws, with
+    // \a action in the message, when the engine fails.
+    virtual bool step(const QString &action) = 0;
 
-    int columnCount() const;
-    QString columnName(int column) const;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
 
     // The current row's value in column \a column.
     enum class Type { Integer, Float, Text, Blob, Null };
-    Type type(int column) const;
-    qint64 integer(int column) const;
-    double real(int column) const;
-    QByteArrayView bytes(int column) const; // the text (UTF-8) or blob as stored
+    virtual Type type(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
+    virtual double real(int column) const = 0;
+    // The text (UTF-8) or blob, valid until the next step.
+    virtual QByteArrayView bytes(int column) const = 0;
     // The value as Qt SQL gives it (qint64, double, QString, QByteArray or null).
     QVariant value(int column) const;
 
-private:
-    sqlite3 *m_db = nullptr;
-    sqlite3_stmt *m_statement = nullptr;
-    QString m_fileName;
+protected:
+    Statement() = default;
 };
 
 } // namespace cofrel::data

@@ -6,9 +6,6 @@
 #include "data/query.h"
 #include "data/table.h"
 
-#include <QFile>
-#include <QSqlQuery>
-
 #include <array>
 
 namespace cofrel::extrato {
@@ -62,44 +59,24 @@ double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const 
     data::QueryCloser closer(querySaldo);
     querySaldo.close();
     querySaldo.clearSql();
-    querySaldo.setSql(u"select SUM(valor) from " + nomeTabelaSql(finTableName) + u" where data<=:now");
+    querySaldo.setSql(data::Sql::balance(nomeTabelaSql(finTableName)));
     querySaldo.bindDate(QStringLiteral("now"), hoje);
     querySaldo.prepare();
     querySaldo.open();
     return ArredondaCentavos(querySaldo.singleValueAsFloat());
 }
 
-std::optional<SaldoAteHoje::Chave> SaldoAteHoje::chaveAtual(const QString &finTableName, const QDate &hoje)
-{
-    data::Database &db = data::Database::forAlias(QString(data::AliasCofrel));
-    QSqlQuery changes = db.newQuery();
-    if (!changes.exec(QStringLiteral("SELECT total_changes()")) || !changes.next())
-        return std::nullopt;
-    QString path;
-    try {
-        path = db.resolveFile(finTableName);
-    } catch (const std::exception &) {
-        return std::nullopt; // the sum itself reports the missing file
-    }
-    // Bytes 24 to 27 of an SQLite file: incremented by every commit of any
-    // connection (the tables are kept in rollback-journal mode).
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(24))
-        return std::nullopt;
-    const QByteArray counter = file.read(4);
-    if (counter.size() != 4)
-        return std::nullopt;
-    return Chave{finTableName, hoje, changes.value(0).toLongLong(), counter};
-}
-
 double SaldoAteHoje::valor(data::Query &querySaldo, const QString &finTableName, const QDate &hoje)
 {
-    const std::optional<Chave> chave = chaveAtual(finTableName, hoje);
-    if (chave && m_chave == chave)
+    data::Database &db = data::Database::forAlias(QString(data::AliasCofrel));
+    if (m_chave && m_chave->tabela == finTableName && m_chave->hoje == hoje
+        && !db.changedSince(finTableName, m_chave->marca))
         return m_valor;
     m_chave.reset();
+    // Taken before the sum: a write meanwhile makes the next call sum again.
+    const std::optional<data::Database::Stamp> marca = db.stamp(finTableName);
     m_valor = calculaSaldo(querySaldo, finTableName, hoje);
-    m_chave = chave;
+    m_chave = Chave{finTableName, hoje, marca};
     return m_valor;
 }
 
@@ -110,9 +87,9 @@ void abreExtrato(data::Query &query, const QString &finTableName, int periodInde
     const QString table = nomeTabelaSql(finTableName);
     const std::optional<int> days = diasDoPeriodo(periodIndex);
     if (!days) {
-        query.setSql(u"select * from " + table);
+        query.setSql(data::Sql::statement(table));
     } else {
-        query.setSql(u"select * from " + table + u" where Data>=:inicio");
+        query.setSql(data::Sql::statementFrom(table));
         query.bindDate(QStringLiteral("inicio"), hoje.addDays(-*days));
     }
     query.prepare();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "data/database.h"
+
 #include <QDate>
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -29,10 +30,8 @@ QString nomeTabelaSql(const QString &fileName);
 double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const QDate &hoje);
 
 // The balance to date as calculaSaldo gives it, recomputed only when it can
-// have changed: another day, another ledger file, a row written through the
-// data module's connection (also one not yet committed, or rolled back
-// later), or a transaction committed to the file by anyone (SQLite counts
-// them in the file's header). A period change alone, which changes none of
+// have changed: another day, another ledger file, or the file changed since
+// it was summed. A period change alone, which changes none of
 // these, reuses it: the sum reads every row up to today, the rest of a
 // period change only the rows on the screen.
 class SaldoAteHoje final {
@@ -44,11 +43,8 @@ private:
     struct Chave {
         QString tabela;
         QDate hoje;
-        qint64 alteracoes = -1; // rows changed by the connection so far
-        QByteArray contador;    // the file's change counter
-        bool operator==(const Chave &) const = default;
+        std::optional<data::Database::Stamp> marca; // the file when summed
     };
-    static std::optional<Chave> chaveAtual(const QString &finTableName, const QDate &hoje);
 
     std::optional<Chave> m_chave;
     double m_valor = 0;

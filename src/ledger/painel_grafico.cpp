@@ -154,8 +154,7 @@ void PainelGrafico::atualiza(const QLineEdit &editSaldo)
     // The colour table bounds the categories the chart can show.
     const qsizetype count = qMin(categorias.size(), qsizetype(CoresFatias.size()));
     for (qsizetype i = 0; i < count; ++i) {
-        query.setSql(u"select SUM(valor) from "_s + tabela
-                     + u" where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s);
+        query.setSql(data::Sql::categorySum(tabela));
         query.bindDate(u"now"_s, hoje);
         query.bindInteger(u"categ"_s, i + 1);
         query.bindDate(u"inicio"_s, inicio);
@@ -166,7 +165,7 @@ void PainelGrafico::atualiza(const QLineEdit &editSaldo)
             Chart->addSlice(gasto, categorias.at(i), CoresFatias[size_t(i)]);
     }
 
-    query.setSql(u"select SUM(valor) from "_s + tabela + u" where data<=:now and data>=:inicio and valor<0"_s);
+    query.setSql(data::Sql::periodSum(tabela));
     query.bindDate(u"now"_s, hoje);
     query.bindDate(u"inicio"_s, inicio);
     data::QueryCloser closer(query);

@@ -31,10 +31,10 @@ struct Vencido {
     double valor = 0.0;
 };
 
-QString sqlVencidos()
+data::Sql sqlVencidos()
 {
     const QString plan = loginContext().DFinTableName;
-    return QStringLiteral("select * from ") + plan.left(plan.size() - 3) + QStringLiteral(" where data<=:now");
+    return data::Sql::dueEntries(plan.left(plan.size() - 3));
 }
 
 std::vector<Vencido> leVencidos(data::Query &query)

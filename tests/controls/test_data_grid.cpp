@@ -35,6 +35,8 @@ private Q_SLOTS:
     void walkEndsWhereCursorEnds();
     void clicksAndKeysMoveCursor();
     void readsOnlyWhatItShows();
+    void jumpsShowTheRightRows_data();
+    void jumpsShowTheRightRows();
     void doubleClickAnywhere();
     void editsNothing();
     void followsReopenAndClose();
@@ -72,7 +74,7 @@ void TestDataGrid::abre(int rows)
         m_rows << Lancamento{QDate(2024, 1, 1).addDays(i), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
     gravaLancamentos(u"f1.db"_s, m_rows);
     m_query = std::make_unique<Query>(alias());
-    m_query->setSql(u"select * from f1"_s);
+    m_query->setSql(Sql::statement(u"f1"_s));
     m_query->open();
     m_model = std::make_unique<QueryModel>(*m_query, QStringList{u"Data"_s, u"Descricao"_s, u"Valor"_s});
     m_grid = std::make_unique<DataGrid>();
@@ -169,19 +171,66 @@ void TestDataGrid::clicksAndKeysMoveCursor()
 void TestDataGrid::readsOnlyWhatItShows()
 {
     abre(3000);
-    QVERIFY2(m_model->rowCount() < 3000, qPrintable(QString::number(m_model->rowCount())));
+    // Every row is there for the scrollbar, few are read.
+    QCOMPARE(m_model->rowCount(), 3000);
     QVERIFY(m_query->fetchedRows() < 3000);
-    // Scrolling down asks for more, as far as the person goes.
     QScrollBar *bar = m_grid->verticalScrollBar();
-    const int before = m_model->rowCount();
     bar->setValue(bar->maximum());
-    QTRY_VERIFY(m_model->rowCount() > before);
-    QVERIFY(m_query->fetchedRows() < 3000);
-    // Ctrl+End goes to the last row read so far.
-    const int loaded = m_model->rowCount();
-    QTest::keyClick(m_grid.get(), Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(m_query->position(), loaded - 1);
-    QCOMPARE(m_grid->indicatorRow(), loaded - 1);
+    QTRY_VERIFY(m_query->fetchedRows() == 3000);
+    QVERIFY2(m_query->fetchedRows() - m_query->firstHeld() < 1000, qPrintable(QString::number(m_query->firstHeld())));
+}
+
+void TestDataGrid::jumpsShowTheRightRows_data()
+{
+    QTest::addColumn<QList<int>>("keys"); // pressed in turn; 0: the scrollbar dragged to the middle
+    QTest::addColumn<int>("expected");   // the cursor's row afterwards; -1: any row shown
+    QTest::newRow("Ctrl+End") << QList<int>{Qt::Key_End} << 4999;
+    QTest::newRow("Ctrl+End, Ctrl+Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 0;
+    QTest::newRow("scrollbar to the middle") << QList<int>{0} << -1;
+    QTest::newRow("scrollbar to the middle, Page Down") << QList<int>{0, Qt::Key_PageDown} << -1;
+    QTest::newRow("Page Down twice") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << -1;
+    QTest::newRow("Ctrl+End, Page Up") << QList<int>{Qt::Key_End, Qt::Key_PageUp} << -1;
+}
+
+// The rows shown after a jump are the book's rows at that place, in
+// order, and the cursor the operations use stands on a row shown.
+void TestDataGrid::jumpsShowTheRightRows()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, expected);
+    abre(5000);
+    QCOMPARE(m_model->rowCount(), 5000);
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    for (const int key : std::as_const(keys)) {
+        if (key == 0)
+            bar->setValue(bar->maximum() / 2);
+        else if (key == Qt::Key_End || key == Qt::Key_Home)
+            QTest::keyClick(m_grid.get(), Qt::Key(key), Qt::ControlModifier);
+        else
+            QTest::keyClick(m_grid.get(), Qt::Key(key));
+    }
+    QTRY_COMPARE(m_grid->indicatorRow(), m_query->position());
+    const int top = m_grid->rowAt(0);
+    int bottom = m_grid->rowAt(m_grid->viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = m_model->rowCount() - 1;
+    QVERIFY(top >= 0 && bottom > top);
+    if (keys.contains(0))
+        QVERIFY2(top > 1000 && top < 4000, qPrintable(QString::number(top)));
+    for (int row = top; row <= bottom; ++row) {
+        QCOMPARE(m_model->index(row, 0).data().toString(), FormatData(m_rows[row].data));
+        QCOMPARE(m_model->index(row, 1).data().toString(), m_rows[row].descricao);
+    }
+    const int at = m_query->position();
+    if (expected >= 0)
+        QCOMPARE(at, expected);
+    QVERIFY2(at >= top && at <= bottom, qPrintable(u"%1 not in %2..%3"_s.arg(at).arg(top).arg(bottom)));
+    QCOMPARE(m_grid->currentIndex().row(), at);
+    QCOMPARE(m_query->fieldByName(u"Transacao"_s).asInteger(), m_rows[at].id);
+    QCOMPARE(m_query->fieldByName(u"Descricao"_s).asString(), m_rows[at].descricao);
+    // Only a window of rows is held, whatever the jump.
+    QVERIFY2(m_query->fetchedRows() - m_query->firstHeld() < 1000,
+             qPrintable(u"%1..%2"_s.arg(m_query->firstHeld()).arg(m_query->fetchedRows())));
 }
 
 void TestDataGrid::doubleClickAnywhere()
@@ -222,7 +271,7 @@ void TestDataGrid::followsReopenAndClose()
     m_query->close();
     QCOMPARE(m_model->rowCount(), 0);
     QCOMPARE(m_grid->indicatorRow(), -1);
-    m_query->setSql(u"select * from f1 where Data>=:inicio"_s);
+    m_query->setSql(Sql::statementFrom(u"f1"_s));
     m_query->bindDate(u"inicio"_s, m_rows[4].data);
     m_query->open();
     QVERIFY(m_model->rowCount() > 0);

@@ -57,7 +57,7 @@ int contaLinhas(const QString &fileName)
 {
     Query q(alias());
     QueryCloser closer(q);
-    q.setSql(u"select * from "_s + fileName.left(fileName.size() - 3));
+    q.setSql(Sql::statement(fileName.left(fileName.size() - 3)));
     q.open();
     int n = 0;
     for (q.first(); !q.eof(); q.next())
@@ -174,7 +174,7 @@ void TestArquivos::usersOneAndTenKeepSeparateFiles()
     Query q(alias());
     for (const auto &[table, rows, sum] : {std::tuple{u"f1"_s, 1, -1.0}, std::tuple{u"f10"_s, 2, -20.0}}) {
         QCOMPARE(contaLinhas(table + u".db"_s), rows);
-        q.setSql(u"select SUM(valor) from "_s + table + u" where data<=:now"_s);
+        q.setSql(Sql::balance(table));
         q.bindDate(u"now"_s, QDate(2024, 12, 31));
         q.open();
         QCOMPARE(q.singleValueAsFloat(), sum);
@@ -203,7 +203,7 @@ void TestArquivos::fileNamesMatchWithoutCase()
     QCOMPARE(contaLinhas(u"f1.db"_s), 1);
     Query q(alias());
     QueryCloser closer(q);
-    q.setSql(u"select * from F1"_s);
+    q.setSql(Sql::statement(u"F1"_s));
     q.open();
     QCOMPARE(q.fieldByName(u"Descricao"_s).asString(), name);
     // No second file was made.
@@ -319,7 +319,7 @@ void TestArquivos::damagedFileFailsNamingIt()
     QVERIFY(!fin.isOpen());
 
     Query q(alias());
-    q.setSql(u"select SUM(valor) from f1 where data<=:now"_s);
+    q.setSql(Sql::balance(u"f1"_s));
     q.bindDate(u"now"_s, QDate(2024, 1, 1));
     QVERIFY_THROWS_EXCEPTION(Error, q.open());
     QVERIFY(!q.isOpen());

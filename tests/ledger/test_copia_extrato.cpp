@@ -137,10 +137,10 @@ struct Livro {
         data::Query &q = dados->Query;
         const QString t = u"f%1"_s.arg(usuario);
         if (diasAtras) {
-            q.setSql(u"select * from "_s + t + u" where Data>=:inicio"_s);
+            q.setSql(data::Sql::statementFrom(t));
             q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
         } else {
-            q.setSql(u"select * from "_s + t);
+            q.setSql(data::Sql::statement(t));
         }
         q.open();
         q.first();
