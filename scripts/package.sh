@@ -28,11 +28,12 @@ if [[ -z $build ]]; then
   build=$root/build-package
   rm -rf "$build"
   # Debian's hardening flags (stack protector, fortified functions, full RELRO).
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
   CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS" LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCOFREL_BUILD_TESTS=OFF -DCOFREL_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)"
+  cmake --build "$build" -j"$(nproc)" --target cofrel cofrel_installed_files
   check=1
 fi
 

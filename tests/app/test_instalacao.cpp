@@ -8,6 +8,8 @@
 // The login is seen from outside: the login window's list is the first
 // thing that reads the registry, and the program keeps it open afterwards.
 #include "app/app_icon.h"
+#include "app/errors.h"
+#include "app/program_folders.h"
 #include "support/test_folder.h"
 
 #include <QDirIterator>
@@ -105,6 +107,8 @@ private Q_SLOTS:
     void installedFirstStart_data();
     void installedFirstStart();
     void portableFolderKeepsItsData();
+    void unusableDataFolderIsNamed_data();
+    void unusableDataFolderIsNamed();
 
 private:
     // Starts \a program offscreen with \a home as the home folder and
@@ -281,6 +285,39 @@ void TestInstalacao::portableFolderKeepsItsData()
 
     QVERIFY(!QFileInfo::exists(dataHome));
     QVERIFY(!QFileInfo::exists(home + u"/.local/share/cofrel"_s));
+}
+
+void TestInstalacao::unusableDataFolderIsNamed_data()
+{
+    QTest::addColumn<QString>("fault"); // the path the message must name
+    QTest::newRow("data folder is a file") << u"casa/cofrel"_s;
+    QTest::newRow("empty table missing") << u"modelos/fin.DB"_s;
+}
+
+void TestInstalacao::unusableDataFolderIsNamed()
+{
+    QFETCH(QString, fault);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir dir(scratch.path());
+    QVERIFY(dir.mkpath(u"modelos"_s) && dir.mkpath(u"casa"_s));
+    for (const char *table : {"users.db", "fin.DB", "dfin.DB"})
+        QVERIFY(QFile(dir.filePath(u"modelos/"_s + QLatin1StringView(table))).open(QIODevice::WriteOnly));
+    if (fault.startsWith(u"modelos/"_s))
+        QVERIFY(QFile::remove(dir.filePath(fault)));
+    else
+        QVERIFY(QFile(dir.filePath(fault)).open(QIODevice::WriteOnly));
+
+    const cofrel::ProgramFolders folders{dir.path() + u'/', dir.filePath(u"casa/cofrel/dados/"_s),
+                                         dir.filePath(u"modelos/"_s)};
+    QString message;
+    try {
+        cofrel::prepareDataFolder(folders);
+    } catch (const cofrel::Error &e) {
+        message = e.message();
+    }
+    QVERIFY2(message.startsWith(u"Não foi possível"_s), qPrintable(message));
+    QVERIFY2(message.contains(QDir::toNativeSeparators(dir.filePath(fault))), qPrintable(message));
 }
 
 QTEST_MAIN(TestInstalacao)
