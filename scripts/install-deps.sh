@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Cofrel needs to build, run and test.
+# Installs the Debian 12 packages Cofrel needs to build, run and test;
+# with --packaging, also the tools that check the Debian package.
 # Safe to run again: packages already installed are skipped.
 set -euo pipefail
 
@@ -8,7 +9,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
   sqlite3 libsqlite3-dev fonts-wine fonts-liberation fonts-dejavu-core xvfb xauth
   clang libclang-rt-14-dev
+  dpkg-dev file # the package test: dpkg-shlibdeps and CPack's look at the executable
 )
+if [[ ${1:-} == --packaging ]]; then
+  packages+=(lintian appstream)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,3 +11,8 @@ add_custom_target(cofrel_program_folder ALL
   COMMENT "Preparing the program folder (fundo.bmp, Ajuda.html, dados/)"
   VERBATIM)
 add_dependencies(cofrel_program_folder cofrel)
+
+# The icon for the desktop's icon theme (SVG and PNG sizes), drawn by the
+# same code as the window icon.
+add_executable(cofrel_make_icons ${CMAKE_CURRENT_LIST_DIR}/make_icons.cpp)
+target_link_libraries(cofrel_make_icons PRIVATE cofrel_core Qt6::Gui Qt6::Svg cofrel_warnings)

@@ -2,11 +2,13 @@
 
 #include "accounts/cofrel_inclui_usuario.h"
 #include "accounts/cofrel_login.h"
+#include "app/app_icon.h"
 #include "app/cofrel_uteis.h"
 #include "app/forms.h"
 #include "app/guard.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
+#include "app/program_folders.h"
 #include "app/single_instance.h"
 #include "app/window_setup.h"
 #include "data/cofrel_dados.h"
@@ -23,11 +25,14 @@ namespace cofrel {
 
 namespace {
 
-void initialiseModule()
+ProgramFolders initialiseModule()
 {
+    const ProgramFolders folders = locateProgramFolders(QCoreApplication::applicationDirPath());
     LoginContext &context = loginContext();
-    context.AppDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + u'/';
+    context.AppDir = folders.appDir;
+    context.DataDir = folders.dataDir;
     context.CategoryNames.clear();
+    return folders;
 }
 
 } // namespace
@@ -62,7 +67,7 @@ void destroyForms()
 int runCofrel(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    initialiseModule();
+    const ProgramFolders folders = initialiseModule();
 
     // A second copy ends at once, silently; the guard lives until the end.
     SingleInstance instance(QStringLiteral("VelunorCofrel19990526"));
@@ -70,8 +75,15 @@ int runCofrel(int argc, char *argv[])
         return 0;
 
     QApplication::setApplicationName(QString::fromUtf16(AppTitle));
+    QApplication::setWindowIcon(iconeCofrel());
+    QApplication::setDesktopFileName(QStringLiteral("cofrel"));
     registraFontes();
     QApplication::setFont(fonteJanela());
+
+    // Without its data folder the program has nothing to show: the message
+    // names what failed, and the program ends.
+    if (!guarded([&] { prepareDataFolder(folders); }))
+        return 1;
 
     int result = 0;
     guarded([&] {

@@ -4,7 +4,7 @@ namespace cofrel {
 
 QString LoginContext::dataDir() const
 {
-    return AppDir + QStringLiteral("dados/");
+    return DataDir.isEmpty() ? AppDir + QStringLiteral("dados/") : DataDir;
 }
 
 void LoginContext::setUser(const QString &name, int number)
