@@ -481,7 +481,7 @@ void TestCopiaExtrato::clipboardHoldsTextAndHtml()
     // A program pasting the text gets the report's own bytes, not a copy.
     const QByteArray colado = contents->data(u"text/plain"_s);
     QCOMPARE(colado, bytes);
-    QCOMPARE(colado.constData(), bytes.constData());
+    QCOMPARE(static_cast<const void *>(colado.constData()), static_cast<const void *>(bytes.constData()));
     QCOMPARE(contents->data(u"text/html"_s), relatorioEmHtml(report).toUtf8());
     QVERIFY(contents->hasHtml());
     const QString html = contents->html();
