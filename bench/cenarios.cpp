@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -304,6 +305,7 @@ QJsonObject Medicao::executaColagem()
     Figura copia;
     Figura pico;
     QJsonArray tamanhos;
+    QJsonArray resumos;
     for (int vez = 0; vez < o.repeticoesCopia; ++vez) {
         janela.comboPeriodo->setCurrentIndex(8);
         guarded([&] { janela.comboPeriodoChange(); });
@@ -335,10 +337,13 @@ QJsonObject Medicao::executaColagem()
         if (QFileInfo(colado.fileName()).size() != relatorio)
             pico.erros << u"o texto colado não tem o tamanho do relatório"_s;
         tamanhos.append(double(relatorio) / (1024.0 * 1024.0));
+        QCryptographicHash resumo(QCryptographicHash::Sha256); // to compare the text between versions
+        if (colado.seek(0) && resumo.addData(&colado))
+            resumos.append(QString::fromLatin1(resumo.result().toHex()));
     }
     figuras.insert(u"i"_s, pico.paraJson(o.repeticoesCopia));
     figuras.insert(u"i_copia"_s, copia.paraJson(o.repeticoesCopia));
-    figuras.insert(u"i_relatorio"_s, QJsonObject{{u"amostras"_s, tamanhos}});
+    figuras.insert(u"i_relatorio"_s, QJsonObject{{u"amostras"_s, tamanhos}, {u"sha256"_s, resumos}});
     destroyForms();
     return {{u"transacoes"_s, double(o.transacoes)},
             {u"figuras"_s, figuras},
