@@ -22,10 +22,17 @@
 #include "ledger/painel_grafico.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -91,6 +98,7 @@ public:
     explicit Medicao(const OpcoesLivro &opcoes) : m_opcoes(opcoes), m_vigia(m_interacao) {}
 
     QJsonObject executa();
+    QJsonObject executaColagem();
 
 private:
     TformCofrelMain &principal() { return *forms().CofrelMain; }
@@ -277,6 +285,72 @@ QJsonObject Medicao::executa()
             {u"mensagens"_s, QJsonArray::fromStringList(m_interacao.mensagens)}};
 }
 
+// (i): the copy of "Completo" pasted by another program while this one
+// serves it, as a person pastes the report into an editor.
+QJsonObject Medicao::executaColagem()
+{
+    const OpcoesLivro &o = m_opcoes;
+    QJsonObject figuras;
+    const QString xclip = QStandardPaths::findExecutable(u"xclip"_s);
+    if (QGuiApplication::platformName() != u"xcb"_s || xclip.isEmpty()) {
+        progresso(u"(i) sem X ou sem xclip: não medida"_s);
+        return {{u"transacoes"_s, double(o.transacoes)}, {u"figuras"_s, figuras}};
+    }
+    const double cargaInicial = cargaDoSistema();
+    criaJanelas();
+    Figura b;
+    entra(b);
+    TformCofrelMain &janela = principal();
+    progresso(u"(i) cópia do extrato \"Completo\" colada por outro programa, %1 vezes"_s.arg(o.repeticoesCopia));
+    Figura copia;
+    Figura pico;
+    QJsonArray tamanhos;
+    QJsonArray resumos;
+    for (int vez = 0; vez < o.repeticoesCopia; ++vez) {
+        janela.comboPeriodo->setCurrentIndex(8);
+        guarded([&] { janela.comboPeriodoChange(); });
+        esvazia();
+        const double antes = memoriaResidenteMb();
+        if (!zeraPicoMemoria())
+            pico.erros << u"o pico de memória não pôde ser zerado"_s;
+        Cronometro relogio;
+        relogio.start();
+        guarded([&] { janela.buttonClipboardClick(); });
+        esvazia();
+        copia.amostras.valores.push_back(relogio.ms());
+        copia.amostras.cpu.push_back(relogio.cpuMs());
+
+        QTemporaryFile colado;
+        colado.open();
+        QProcess colador;
+        colador.setStandardOutputFile(colado.fileName());
+        colador.start(xclip, {u"-o"_s, u"-selection"_s, u"clipboard"_s});
+        if (!esperaAte([&] { return colador.state() == QProcess::NotRunning; }, 120000)
+            || colador.exitCode() != 0) {
+            pico.erros << u"o xclip não colou o relatório"_s;
+            colador.kill();
+            colador.waitForFinished();
+        }
+        pico.amostras.valores.push_back(picoMemoriaMb() - antes);
+        const QMimeData *conteudo = QGuiApplication::clipboard()->mimeData();
+        const qint64 relatorio = conteudo ? conteudo->data(u"text/plain"_s).size() : -1;
+        if (QFileInfo(colado.fileName()).size() != relatorio)
+            pico.erros << u"o texto colado não tem o tamanho do relatório"_s;
+        tamanhos.append(double(relatorio) / (1024.0 * 1024.0));
+        QCryptographicHash resumo(QCryptographicHash::Sha256); // to compare the text between versions
+        if (colado.seek(0) && resumo.addData(&colado))
+            resumos.append(QString::fromLatin1(resumo.result().toHex()));
+    }
+    figuras.insert(u"i"_s, pico.paraJson(o.repeticoesCopia));
+    figuras.insert(u"i_copia"_s, copia.paraJson(o.repeticoesCopia));
+    figuras.insert(u"i_relatorio"_s, QJsonObject{{u"amostras"_s, tamanhos}, {u"sha256"_s, resumos}});
+    destroyForms();
+    return {{u"transacoes"_s, double(o.transacoes)},
+            {u"figuras"_s, figuras},
+            {u"cargaInicial"_s, cargaInicial},
+            {u"cargaFinal"_s, cargaDoSistema()}};
+}
+
 } // namespace
 
 QJsonObject medeLivro(const OpcoesLivro &opcoes)
@@ -293,7 +367,7 @@ QJsonObject medeLivro(const OpcoesLivro &opcoes)
     registraFontes();
     QApplication::setFont(fonteJanela());
     Medicao medicao(opcoes);
-    return medicao.executa();
+    return opcoes.colagem ? medicao.executaColagem() : medicao.executa();
 }
 
 } // namespace cofrel::bench

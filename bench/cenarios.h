@@ -15,6 +15,7 @@ struct OpcoesLivro {
     int repeticoesCopia = 5; // figure (g)
     int repeticoesPartida = 7;
     QDate hoje;              // the clock fixed to this day (the ledger's own), when valid
+    bool colagem = false;    // only (i), on a real display
 };
 
 // Every figure on one ledger, in this process (a QApplication must exist):
@@ -22,6 +23,11 @@ struct OpcoesLivro {
 // the first one, (c) period change, (d) chart refresh, (e) a transaction
 // added end to end, (f) the due-entry check, (g) the statement copy of
 // "Completo".
+//
+// With opcoes.colagem, only (i), on a real display (X): after the log-in,
+// each copy of "Completo" is pasted by another program (xclip), and the
+// figure is the program's peak memory while it serves the paste above what
+// it held before the copy, beside the report's size and the copy's time.
 QJsonObject medeLivro(const OpcoesLivro &opcoes);
 
 } // namespace cofrel::bench

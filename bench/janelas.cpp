@@ -11,12 +11,6 @@ namespace cofrel::bench {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int Limite = 10000; // ms
-
-} // namespace
-
 ContaPinturas::ContaPinturas()
 {
     qApp->installEventFilter(this);
@@ -56,9 +50,9 @@ void esvazia()
     }
 }
 
-bool esperaAte(const std::function<bool()> &pronto)
+bool esperaAte(const std::function<bool()> &pronto, int limiteMs)
 {
-    const QDeadlineTimer prazo(Limite);
+    const QDeadlineTimer prazo(limiteMs);
     while (!pronto()) {
         if (prazo.hasExpired())
             return false;
@@ -78,16 +72,36 @@ bool mostraEPinta(QWidget *janela, ContaPinturas &pinturas)
     return pintada;
 }
 
-double picoMemoriaMb()
+namespace {
+
+double memoriaMb(QByteArrayView campo)
 {
     QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return 0.0;
     for (const QByteArray &linha : status.readAll().split('\n')) {
-        if (linha.startsWith("VmHWM:"))
-            return linha.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (linha.startsWith(campo))
+            return linha.mid(campo.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0.0;
+}
+
+} // namespace
+
+double picoMemoriaMb()
+{
+    return memoriaMb("VmHWM:");
+}
+
+double memoriaResidenteMb()
+{
+    return memoriaMb("VmRSS:");
+}
+
+bool zeraPicoMemoria()
+{
+    QFile refs(u"/proc/self/clear_refs"_s);
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
 double cargaDoSistema()

@@ -40,11 +40,17 @@ bool mostraEPinta(QWidget *janela, ContaPinturas &pinturas);
 // handler changed) until nothing is left.
 void esvazia();
 
-// Runs the event loop until \a pronto holds; false on a ten-second timeout.
-bool esperaAte(const std::function<bool()> &pronto);
+// Runs the event loop until \a pronto holds; false on a timeout (ten
+// seconds unless said).
+bool esperaAte(const std::function<bool()> &pronto, int limiteMs = 10000);
 
 // The process's peak resident memory (VmHWM) in megabytes.
 double picoMemoriaMb();
+// The memory resident now (VmRSS), in megabytes.
+double memoriaResidenteMb();
+// Starts the peak over from what is resident now; false where the system
+// cannot.
+bool zeraPicoMemoria();
 // The one-minute load average of the machine.
 double cargaDoSistema();
 

@@ -2,9 +2,10 @@
 //
 //   cofrel_bench --livro <pasta do programa> --usuario U --senha S
 //                --transacoes N [--repeticoes R] [--copias C] [--partidas P]
-//                [--hoje dd/mm/aaaa] --saida <parte.json>
+//                [--hoje dd/mm/aaaa] [--colagem sim] --saida <parte.json>
 //       every figure on the ledger of user U in <pasta do programa>/dados
-//       (made with cofrel_ledgergen), in this process;
+//       (made with cofrel_ledgergen), in this process; with --colagem sim,
+//       only the paste of the copy by another program (on X, with xclip);
 //   cofrel_bench --relatorio <resultado.json> <parte.json>...
 //       the table and the targets over the parts;
 //   cofrel_bench --partida <pasta do programa> | --base | --base-texto
@@ -33,7 +34,8 @@ namespace {
 int uso()
 {
     QTextStream(stderr) << "uso: cofrel_bench --livro <pasta do programa> --usuario U --senha S --transacoes N "
-                           "[--repeticoes R] [--copias C] [--partidas P] [--hoje dd/mm/aaaa] --saida <parte.json>\n"
+                           "[--repeticoes R] [--copias C] [--partidas P] [--hoje dd/mm/aaaa] [--colagem sim] "
+                           "--saida <parte.json>\n"
                            "     cofrel_bench --relatorio <resultado.json> <parte.json>...\n";
     return 2;
 }
@@ -65,6 +67,8 @@ int medeUmLivro(int argc, char *argv[])
             o.hoje = cofrel::LeData(valor).value_or(QDate());
         else if (chave == u"--saida"_s)
             saida = valor;
+        else if (chave == u"--colagem"_s)
+            o.colagem = valor == u"sim"_s;
         else
             return uso();
     }

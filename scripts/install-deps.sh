@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
-  sqlite3 libsqlite3-dev fonts-wine fonts-liberation fonts-dejavu-core xvfb xauth
+  sqlite3 libsqlite3-dev fonts-wine fonts-liberation fonts-dejavu-core xvfb xauth xclip
   clang libclang-rt-14-dev
   dpkg-dev file # the package test: dpkg-shlibdeps and CPack's look at the executable
 )

@@ -389,6 +389,15 @@ QStringList Query::queryPlan()
     return lines;
 }
 
+void Query::readEachRow(const std::function<void(const Statement &row)> &visit)
+{
+    requireOpen();
+    Statement walk(m_db->connection(), effectiveSql(), m_attachedFiles.value(0), u"ler"_s);
+    bindPending(walk);
+    while (walk.step(u"ler"_s))
+        visit(walk);
+}
+
 // ---- The walk ---------------------------------------------------------------
 
 double Query::singleValueAsFloat()

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -91,6 +92,13 @@ public:
     std::optional<QByteArrayView> textAt(int row, int column) const { return m_rows.textAt(row - m_base, column); }
     std::optional<double> realAt(int row, int column) const { return m_rows.realAt(row - m_base, column); }
     std::optional<QDate> dateAt(int row, int column) const { return m_rows.dateAt(row - m_base, column); }
+
+    // Reads the result once more from its first row, straight from the
+    // engine, handing each row to \a visit and keeping none: a walk over a
+    // million rows (the statement's copy) that the rows held for the grid
+    // need not grow for. It runs on the query's connection, so while the
+    // query's own statement is still being read both see the same rows.
+    void readEachRow(const std::function<void(const Statement &row)> &visit);
 
     // SQLite's plan for the statement as it runs, one line per step
     // ("SEARCH f7.fin USING COVERING INDEX ..."): for checking indexes.

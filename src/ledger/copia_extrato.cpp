@@ -3,7 +3,9 @@
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
+#include "data/conversions.h"
 #include "data/query.h"
+#include "data/statement.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -11,8 +13,11 @@
 #include <QSignalBlocker>
 #include <QTextBoundaryFinder>
 
-#include <climits>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
@@ -69,154 +74,266 @@ int caracteresSimples(QByteArrayView utf8)
     return count;
 }
 
-void acrescentaTexto(QByteArray &out, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            out += text.toUtf8();
-            return;
-        }
-    }
-    for (const QChar c : text)
-        out += char(c.unicode());
-}
-
 // A report of hundreds of megabytes would take a page fault every 4 KiB as
-// it is written; where the system can, its pages are made present at once.
-void preparaMemoria([[maybe_unused]] QByteArray &report)
+// it is written; where the system can, its pages are made present a few
+// megabytes at a time.
+void preparaMemoria([[maybe_unused]] char *begin, [[maybe_unused]] qsizetype size)
 {
 #if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
-    constexpr qsizetype Minimo = 16 * 1024 * 1024;
-    const qsizetype livre = report.capacity() - report.size();
-    if (livre < Minimo)
-        return;
     const auto pagina = std::uintptr_t(sysconf(_SC_PAGESIZE));
-    const auto inicio = (reinterpret_cast<std::uintptr_t>(report.data() + report.size()) + pagina - 1) & ~(pagina - 1);
-    const auto fim = reinterpret_cast<std::uintptr_t>(report.data() + report.capacity()) & ~(pagina - 1);
+    const auto inicio = (reinterpret_cast<std::uintptr_t>(begin) + pagina - 1) & ~(pagina - 1);
+    const auto fim = reinterpret_cast<std::uintptr_t>(begin + size) & ~(pagina - 1);
     if (fim > inicio)
         madvise(reinterpret_cast<void *>(inicio), fim - inicio, MADV_POPULATE_WRITE); // only a hint
 #endif
 }
 
-// FormatData without its per-call look-up of the locale: the same text.
-void acrescentaData(QByteArray &out, const QDate &date, const QByteArray &separador)
-{
-    if (!date.isValid())
-        return;
-    int ano = 0;
-    int mes = 0;
-    int dia = 0;
-    date.getDate(&ano, &mes, &dia); // one calendar conversion, not one per part
-    if (ano < 1 || ano > 9999) {
-        acrescentaTexto(out, FormatData(date));
-        return;
-    }
-    const auto digitos = [&out](int value, int width) {
-        char buffer[4];
-        for (int i = width - 1; i >= 0; --i, value /= 10)
-            buffer[i] = char('0' + value % 10);
-        out.append(buffer, width);
-    };
-    digitos(dia, 2);
-    out += separador;
-    digitos(mes, 2);
-    out += separador;
-    digitos(ano, 4);
-}
-
-// The three values of a row line, read straight from the statement's rows
-// where they hold the kinds the table stores, and through the fields'
-// conversions otherwise (a file written by another program).
-class LeitorLinha final {
+// The report as it is written: one block, its size doubled when a line
+// does not fit, and cut to what was written when the writer goes. The
+// lines are copied in place instead of appended piece by piece.
+class Saida final {
 public:
-    explicit LeitorLinha(const data::Query &statement)
-        : m_statement(statement)
-        , m_data(coluna(u"Data"_s))
-        , m_descricao(coluna(u"Descricao"_s))
-        , m_valor(coluna(u"Valor"_s))
+    explicit Saida(QByteArray &report)
+        : m_report(report)
+        , m_usado(report.size())
     {
     }
+    ~Saida() { m_report.resize(m_usado); }
+    Saida(const Saida &) = delete;
+    Saida &operator=(const Saida &) = delete;
 
-    QDate data(int row) const
+    // Room for \a n more bytes, to be taken with avanca().
+    char *espaco(qsizetype n)
     {
-        if (const auto d = m_statement.dateAt(row, m_data))
-            return *d;
-        return campo(row, m_data, u"Data"_s).asDate();
+        if (m_report.size() - m_usado < n)
+            cresce(n);
+        if (m_usado + n > m_presente)
+            tornaPresente(m_usado + n);
+        return m_report.data() + m_usado;
     }
-
-    // The description as UTF-8 bytes; \a copia keeps them when converted.
-    QByteArrayView descricao(int row, QByteArray &copia) const
+    void avanca(qsizetype n) { m_usado += n; }
+    void acrescenta(QByteArrayView bytes)
     {
-        if (const auto bytes = m_statement.textAt(row, m_descricao))
-            return *bytes;
-        copia = campo(row, m_descricao, u"Descricao"_s).asString().toUtf8();
-        return copia;
-    }
-
-    double valor(int row) const
-    {
-        if (const auto v = m_statement.realAt(row, m_valor))
-            return *v;
-        return campo(row, m_valor, u"Valor"_s).asFloat();
+        char *p = espaco(bytes.size());
+        std::memcpy(p, bytes.data(), size_t(bytes.size()));
+        avanca(bytes.size());
     }
 
 private:
-    int coluna(const QString &name) const
+    void cresce(qsizetype n) { m_report.resize(std::max(m_usado + n, 2 * m_report.size() + 64 * 1024)); }
+
+    void tornaPresente(qsizetype ate)
     {
-        const int index = m_statement.columnIndex(name);
-        if (index < 0)
-            throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(name));
-        return index;
+        constexpr qsizetype Grande = 16 * 1024 * 1024;
+        constexpr qsizetype Passo = 8 * 1024 * 1024;
+        const qsizetype novo = std::min(m_report.size(), std::max(ate, m_presente + Passo));
+        if (m_report.size() >= Grande)
+            preparaMemoria(m_report.data() + m_presente, novo - m_presente);
+        m_presente = novo;
     }
 
-    data::Field campo(int row, int column, const QString &name) const
-    {
-        m_valorLido = m_statement.value(row, column);
-        return data::Field(&m_valorLido, name, false);
-    }
-
-    const data::Query &m_statement;
-    int m_data;
-    int m_descricao;
-    int m_valor;
-    mutable QVariant m_valorLido;
+    QByteArray &m_report;
+    qsizetype m_usado;
+    qsizetype m_presente = m_usado; // made present up to here
 };
 
-// One line per row, from the current row to the end; the cursor ends past
-// the last row, as a walk with next() leaves it.
-void acrescentaLinhas(QByteArray &report, data::Query &statement, const QByteArray &fim)
+void acrescentaTexto(Saida &out, const QString &text)
 {
-    if (statement.eof())
-        return;
-    const int primeira = statement.position();
-    statement.fetchUpTo(INT_MAX);
-    const int linhas = statement.fetchedRows();
-    const LeitorLinha leitor(statement);
-    const QByteArray separador = QString(separadorData()).toUtf8();
-    const QChar decimal = separadorDecimal();
-    // One block for the whole report: a line of a stored description takes
-    // about 125 bytes.
-    report.reserve(report.size() + qsizetype(linhas - primeira) * (128 + fim.size()) + 256);
-    preparaMemoria(report);
-    QByteArray copia;
-    for (int row = primeira; row < linhas; ++row) {
-        QByteArrayView descricao = leitor.descricao(row, copia);
-        int tamanho = caracteresSimples(descricao);
-        if (tamanho < 0) { // decoded, so that a damaged text is written well formed
-            const QString text = QString::fromUtf8(descricao);
-            tamanho = caracteres(text);
-            copia = text.toUtf8();
-            descricao = copia;
+    out.acrescenta(text.toUtf8());
+}
+
+char *digitos(char *p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        p[i] = char('0' + value % 10);
+    return p + width;
+}
+
+// A day of the report's dates; year 0 for none.
+struct Dia {
+    int ano = 0;
+    int mes = 0;
+    int dia = 0;
+};
+
+// "YYYY-MM-DD" (a time may follow) read without the general date parser,
+// as the rows' store reads it.
+bool diaIso(QByteArrayView text, Dia &dia)
+{
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    int parts[3] = {0, 0, 0};
+    constexpr int Inicios[3] = {0, 5, 8};
+    constexpr int Tamanhos[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = 0; i < Tamanhos[p]; ++i) {
+            const char c = text[Inicios[p] + i];
+            if (c < '0' || c > '9')
+                return false;
+            parts[p] = parts[p] * 10 + (c - '0');
         }
-        const QString valor = FormatValor(leitor.valor(row), decimal);
-        acrescentaData(report, leitor.data(row), separador);
-        report += "  ";
-        report += descricao;
-        const int espacos = LarguraDescricao - tamanho; // Espacos(n), in place
-        if (espacos > 0)
-            report.append(espacos, ' ');
-        acrescentaTexto(report, valor);
-        report += fim;
+    }
+    if (!QDate::isValid(parts[0], parts[1], parts[2]))
+        return false;
+    dia = {parts[0], parts[1], parts[2]};
+    return true;
+}
+
+Dia diaDe(const QDate &date)
+{
+    Dia d;
+    if (date.isValid())
+        date.getDate(&d.ano, &d.mes, &d.dia); // one calendar conversion, not one per part
+    return d;
+}
+
+// FormatData without its per-call look-up of the locale: the same text.
+void acrescentaData(Saida &out, const Dia &dia, QByteArrayView separador)
+{
+    if (dia.ano < 1 || dia.ano > 9999) {
+        if (dia.ano != 0)
+            acrescentaTexto(out, FormatData(QDate(dia.ano, dia.mes, dia.dia)));
+        return;
+    }
+    const qsizetype tamanho = 8 + 2 * separador.size();
+    char *p = out.espaco(tamanho);
+    p = digitos(p, dia.dia, 2);
+    p = std::copy(separador.begin(), separador.end(), p);
+    p = digitos(p, dia.mes, 2);
+    p = std::copy(separador.begin(), separador.end(), p);
+    digitos(p, dia.ano, 4);
+    out.avanca(tamanho);
+}
+
+// FormatValor without a QString: the same text. The cents of an amount
+// below ten billion are exact in a double, so they are written as an
+// integer; larger ones go through FormatValor.
+void acrescentaValor(Saida &out, double amount, QChar decimal)
+{
+    const double value = ArredondaCentavos(amount);
+    if (!(std::fabs(value) < 1e10) || decimal.unicode() >= 0x80) {
+        acrescentaTexto(out, FormatValor(amount, decimal));
+        return;
+    }
+    auto centavos = static_cast<long long>(std::llround(value * 100.0));
+    char buffer[24];
+    char *fim = buffer + sizeof buffer;
+    char *p = fim;
+    const bool negativo = centavos < 0;
+    if (negativo)
+        centavos = -centavos;
+    for (int i = 0; i < 2; ++i, centavos /= 10)
+        *--p = char('0' + centavos % 10);
+    *--p = char(decimal.unicode());
+    do {
+        *--p = char('0' + centavos % 10);
+        centavos /= 10;
+    } while (centavos > 0);
+    if (negativo)
+        *--p = '-';
+    out.acrescenta(QByteArrayView(p, fim - p));
+}
+
+// The formats of one report, looked up once.
+struct Formato {
+    QByteArray separadorData;
+    QChar decimal = u'.';
+    QByteArray fim;
+};
+
+// One row line: the date, 2 blanks, the description, Espacos(102 - its
+// length in characters) and the amount.
+void acrescentaLinha(Saida &out, const Formato &formato, const Dia &dia, QByteArrayView descricao,
+                     double valor)
+{
+    int tamanho = caracteresSimples(descricao);
+    QByteArray copia;
+    if (tamanho < 0) { // decoded, so that a damaged text is written well formed
+        const QString text = QString::fromUtf8(descricao);
+        tamanho = caracteres(text);
+        copia = text.toUtf8();
+        descricao = copia;
+    }
+    acrescentaData(out, dia, formato.separadorData);
+    const int espacos = std::max(LarguraDescricao - tamanho, 0); // Espacos(n), in place
+    char *p = out.espaco(2 + descricao.size() + espacos);
+    p[0] = ' ';
+    p[1] = ' ';
+    std::memcpy(p + 2, descricao.data(), size_t(descricao.size()));
+    std::memset(p + 2 + descricao.size(), ' ', size_t(espacos));
+    out.avanca(2 + descricao.size() + espacos);
+    acrescentaValor(out, valor, formato.decimal);
+    out.acrescenta(formato.fim);
+}
+
+// Where the statement's columns stand in its result; throws naming a
+// column the result lacks.
+struct Colunas {
+    int data = -1;
+    int descricao = -1;
+    int valor = -1;
+
+    static Colunas procura(const data::Statement &row)
+    {
+        Colunas c;
+        for (int i = 0; i < row.columnCount(); ++i) {
+            const QString name = row.columnName(i);
+            if (c.data < 0 && name.compare(u"Data"_s, Qt::CaseInsensitive) == 0)
+                c.data = i;
+            else if (c.descricao < 0 && name.compare(u"Descricao"_s, Qt::CaseInsensitive) == 0)
+                c.descricao = i;
+            else if (c.valor < 0 && name.compare(u"Valor"_s, Qt::CaseInsensitive) == 0)
+                c.valor = i;
+        }
+        for (const auto &[index, nome] : {std::pair{c.data, u"Data"_s}, std::pair{c.descricao, u"Descricao"_s},
+                                          std::pair{c.valor, u"Valor"_s}}) {
+            if (index < 0)
+                throw Error(u"O campo %1 não existe no resultado da consulta."_s.arg(nome));
+        }
+        return c;
+    }
+};
+
+// Every row straight from the engine, none kept: the values the table
+// stores are taken as they are, any other through the same conversions as
+// the rows the statement holds.
+int acrescentaLinhasLidas(Saida &out, const Formato &formato, data::Query &statement)
+{
+    std::optional<Colunas> c;
+    int linhas = 0;
+    statement.readEachRow([&](const data::Statement &row) {
+        if (!c)
+            c = Colunas::procura(row);
+        Dia dia;
+        if (row.type(c->data) != data::Statement::Type::Text || !diaIso(row.bytes(c->data), dia))
+            dia = diaDe(data::fromStored(data::ColumnKind::Date, row.value(c->data)).toDate());
+        QByteArray convertida;
+        QByteArrayView descricao;
+        if (row.type(c->descricao) == data::Statement::Type::Text)
+            descricao = row.bytes(c->descricao);
+        else
+            descricao = convertida = data::fromStored(data::ColumnKind::Text, row.value(c->descricao)).toString().toUtf8();
+        double valor = 0.0;
+        if (row.type(c->valor) == data::Statement::Type::Float)
+            valor = row.real(c->valor);
+        else if (const QVariant v = data::fromStored(data::ColumnKind::Real, row.value(c->valor)); !v.isNull())
+            valor = v.toDouble();
+        acrescentaLinha(out, formato, dia, descricao, valor);
+        ++linhas;
+    });
+    return linhas;
+}
+
+// One line per row of the statement, from its first; the cursor ends past
+// the last row, as a walk with next() leaves it. The rows are read
+// straight from the engine, so that the walk does not make the statement
+// hold every row.
+void acrescentaLinhas(QByteArray &report, data::Query &statement, const Formato &formato)
+{
+    int linhas = 0;
+    {
+        Saida out(report);
+        linhas = acrescentaLinhasLidas(out, formato, statement);
     }
     statement.moveTo(linhas);
 }
@@ -243,8 +360,8 @@ void anunciaPosicao(data::Query &statement) noexcept
 }
 
 // The report on the clipboard, kept as UTF-8 (half the memory of a
-// QString); the text and the HTML are made when a program asks for them
-// (a large report's HTML costs more than the click should).
+// QString) and shared with the report box. A program pasting the text gets
+// those very bytes; a text or the HTML is made only when asked for.
 class RelatorioMimeData final : public QMimeData {
 public:
     explicit RelatorioMimeData(const QByteArray &report)
@@ -258,10 +375,13 @@ public:
 protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override
     {
+        const bool bytes = type.id() == QMetaType::QByteArray;
         if (mimeType == u"text/plain"_s)
-            return QString::fromUtf8(m_report);
-        if (mimeType == u"text/html"_s)
-            return relatorioEmHtml(QString::fromUtf8(m_report));
+            return bytes ? QVariant(m_report) : QVariant(QString::fromUtf8(m_report));
+        if (mimeType == u"text/html"_s) {
+            const QByteArray html = relatorioEmHtmlUtf8(m_report);
+            return bytes ? QVariant(html) : QVariant(QString::fromUtf8(html));
+        }
         return QMimeData::retrieveData(mimeType, type);
     }
 
@@ -283,6 +403,7 @@ QString quebraDeLinhaRelatorio()
 QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption, const QString &saldoText)
 {
     const QByteArray fim = quebraDeLinhaRelatorio().toUtf8();
+    const Formato formato{QString(separadorData()).toUtf8(), separadorDecimal(), fim};
     const QString hoje = FormatData(clock::today());
 
     QByteArray report;
@@ -294,7 +415,7 @@ QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCa
         const QSignalBlocker quiet(statement);
         statement.first();
         report += (u"Data:"_s + Espacos(7) + u"Descrição:"_s + Espacos(92) + u"Valor:"_s).toUtf8() + fim;
-        acrescentaLinhas(report, statement, fim);
+        acrescentaLinhas(report, statement, formato);
     } catch (...) {
         anunciaPosicao(statement);
         throw;
@@ -308,9 +429,44 @@ QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCa
 
 QString relatorioEmHtml(const QString &report)
 {
-    return u"<html><head><meta charset=\"utf-8\"></head><body>"
-           u"<pre style=\"font-family: 'Courier New', 'Liberation Mono', monospace; font-size: 10pt;\">"_s
-           + report.toHtmlEscaped() + u"</pre></body></html>"_s;
+    return QString::fromUtf8(relatorioEmHtmlUtf8(report.toUtf8()));
+}
+
+QByteArray relatorioEmHtmlUtf8(QByteArrayView report)
+{
+    constexpr QByteArrayView Inicio = "<html><head><meta charset=\"utf-8\"></head><body>"
+                                      "<pre style=\"font-family: 'Courier New', 'Liberation Mono', monospace; "
+                                      "font-size: 10pt;\">";
+    constexpr QByteArrayView Fim = "</pre></body></html>";
+    QByteArray html;
+    html.reserve(Inicio.size() + report.size() + report.size() / 64 + Fim.size());
+    html += Inicio;
+    qsizetype feito = 0;
+    for (qsizetype i = 0; i < report.size(); ++i) {
+        const char *escape = nullptr;
+        switch (report[i]) { // as QString::toHtmlEscaped()
+        case '<':
+            escape = "&lt;";
+            break;
+        case '>':
+            escape = "&gt;";
+            break;
+        case '&':
+            escape = "&amp;";
+            break;
+        case '"':
+            escape = "&quot;";
+            break;
+        default:
+            continue;
+        }
+        html += report.sliced(feito, i - feito);
+        html += escape;
+        feito = i + 1;
+    }
+    html += report.sliced(feito);
+    html += Fim;
+    return html;
 }
 
 void copiaRelatorioParaClipboard(const QByteArray &report)

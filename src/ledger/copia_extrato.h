@@ -22,6 +22,7 @@ QString quebraDeLinhaRelatorio();
 // The report as the HTML that goes with it to the clipboard: a <pre> in
 // "Courier New" (or a monospace font with the same metrics) at 10 points.
 QString relatorioEmHtml(const QString &report);
+QByteArray relatorioEmHtmlUtf8(QByteArrayView report); // the same, from and in UTF-8
 
 // Replaces the whole clipboard with the report as plain text and as HTML
 // in a monospace font.

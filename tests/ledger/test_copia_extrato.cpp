@@ -220,6 +220,8 @@ private Q_SLOTS:
     void titleForEveryPeriod_data();
     void titleForEveryPeriod();
     void datesAsEverywhere();
+    void amountsAsEverywhere_data();
+    void amountsAsEverywhere();
     void closedStatementFails();
     void lineBreakAfterEveryLine();
 
@@ -417,6 +419,36 @@ void TestCopiaExtrato::datesAsEverywhere()
         QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
 }
 
+void TestCopiaExtrato::amountsAsEverywhere_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("ponto") << QLocale(QLocale::C);
+    QTest::newRow("vírgula") << QLocale(QLocale::Portuguese, QLocale::Brazil);
+}
+
+// The amounts written as FormatValor writes them, halves of a cent, large
+// and tiny amounts included.
+void TestCopiaExtrato::amountsAsEverywhere()
+{
+    QFETCH(QLocale, locale);
+    const QLocale antes;
+    QLocale::setDefault(locale);
+    const auto volta = qScopeGuard([&] { QLocale::setDefault(antes); });
+    const QList<double> valores = {0.0,         -0.0,          0.004,          -0.004,         0.005,
+                                   -0.005,      0.015,         1.005,          -2.675,         0.1 + 0.2,
+                                   -1234567.89, 9999999999.99, -9999999999.99, 1e10,           123456789012.34,
+                                   -1e15,       1e16,          5e-324,         1.0 / 3.0,      -150.0};
+    Livro livro;
+    QList<Linha> linhasDoLivro;
+    for (const double v : valores)
+        linhasDoLivro.append({Hoje, u"v"_s, 1, v});
+    livro.insere(linhasDoLivro);
+    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    QCOMPARE(l.size(), valores.size() + 4);
+    for (qsizetype i = 0; i < valores.size(); ++i)
+        QCOMPARE(l.at(i + 2).mid(114), FormatValor(valores[i]));
+}
+
 void TestCopiaExtrato::closedStatementFails()
 {
     Livro livro;
@@ -440,12 +472,17 @@ void TestCopiaExtrato::clipboardHoldsTextAndHtml()
     Livro livro;
     livro.insere({{QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
     const QString report = relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
-    copiaRelatorioParaClipboard(report.toUtf8());
+    const QByteArray bytes = report.toUtf8();
+    copiaRelatorioParaClipboard(bytes);
 
     const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
     QVERIFY(contents);
     QCOMPARE(contents->text(), report);
-    QCOMPARE(QString::fromUtf8(contents->data(u"text/plain"_s)), report);
+    // A program pasting the text gets the report's own bytes, not a copy.
+    const QByteArray colado = contents->data(u"text/plain"_s);
+    QCOMPARE(colado, bytes);
+    QCOMPARE(static_cast<const void *>(colado.constData()), static_cast<const void *>(bytes.constData()));
+    QCOMPARE(contents->data(u"text/html"_s), relatorioEmHtml(report).toUtf8());
     QVERIFY(contents->hasHtml());
     const QString html = contents->html();
     QVERIFY(html.contains(u"<pre"_s));
