@@ -254,10 +254,14 @@ void TformIncluirValor::buttonOKClick()
         editData->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // Amounts are entered positive; a minus sign can only have come in by
-    // pasting, and the type alone gives the sign.
+    const std::optional<double> valorLido = LeValor(editValor->text());
+    if (!valorLido) {
+        interaction().message(QStringLiteral("Valor inválido"));
+        editValor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     Lancamento lancamento{*dataLida, editDescricao->text().trimmed(), comboCategoria->currentIndex() + 1,
-                          std::fabs(LeValor(editValor->text()))};
+                          *valorLido};
     if (comboCredito->currentIndex() == TipoDebito)
         lancamento.valor = -lancamento.valor;
     if (lancamento.valor == 0)

@@ -3,6 +3,7 @@
 #include "app/amount_filter.h"
 #include "app/cofrel_uteis.h"
 #include "app/guard.h"
+#include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
 #include "app/window_setup.h"
@@ -130,9 +131,15 @@ void TformIncluiMes::comboCategoriaChange(int index)
 
 void TformIncluiMes::buttonOKClick()
 {
+    const std::optional<double> valor = LeValor(editValor->text());
+    if (!valor) {
+        interaction().message(QStringLiteral("Valor inválido"));
+        editValor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     editDescricao->setText(semBrancosNasPontas(editDescricao->text()));
     PlanCategoria = comboCategoria->currentIndex() + 1;
-    PlanValor = LeValor(editValor->text());
+    PlanValor = *valor;
     if (comboCredito->currentIndex() == TipoDebito)
         PlanValor = -PlanValor;
     done(mrOk);
