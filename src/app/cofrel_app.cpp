@@ -73,14 +73,13 @@ int runCofrel(int argc, char *argv[])
     registraFontes();
     QApplication::setFont(fonteJanela());
 
+    // Neither loop throws (every handler is guarded); each handler is an
+    // operation of its own.
     int result = 0;
-    guarded([&] {
-        createForms();
-        if (forms().CofrelLogin->exec() == mrOk) {
-            forms().CofrelMain->show();
-            result = QApplication::exec();
-        }
-    });
+    if (guarded([] { createForms(); }) && forms().CofrelLogin->exec() == mrOk) {
+        forms().CofrelMain->show();
+        result = QApplication::exec();
+    }
     destroyForms();
     return result;
 }

@@ -279,7 +279,7 @@ void TformIncluirValor::grava(const Lancamento &lancamento)
     if (EntryMode >= 0)
         byIdentity.emplace(fin, QStringLiteral("Transacao"));
     data::TableCloser closer(fin);
-    fin.open();
+    fin.openToWrite();
     // Declared after the closer: rolled back before the table closes.
     std::optional<data::Transaction> transaction;
     if (m_trabalhoExtra)
