@@ -491,7 +491,7 @@ void TestQuedas::quedaEmCadaPassoDaReserva()
     for (int passo = 1; passo <= passos; ++passo) {
         QVERIFY2(roda(passo, saida), qPrintable(u"o passo %1 não matou: "_s.arg(passo) + QString::fromUtf8(saida)));
         // Whatever the kill left is its owner's alone; once the program has
-        // started, no super-journal is left.
+        // started, no orphaned super-journal is left.
         const QDir dir(pasta.dataDir());
         for (const QString &nome : dir.entryList(QDir::Files | QDir::Hidden)) {
             superDiarios += nome.contains(u"-mj"_s);
@@ -499,8 +499,12 @@ void TestQuedas::quedaEmCadaPassoDaReserva()
         }
         data::Database::forAlias(QString(data::AliasCofrel));
         data::Database::closeAll();
+        // A super-journal may stay only while a journal that could name it
+        // does (one the engine did not find hot, left for its next write).
         const QStringList restos = dir.entryList({u"*-mj*"_s}, QDir::Files | QDir::Hidden);
-        QVERIFY2(restos.isEmpty(), qPrintable(u"passo %1: "_s.arg(passo) + restos.join(u", "_s)));
+        const QStringList diarios = dir.entryList({u"*-journal"_s}, QDir::Files | QDir::Hidden);
+        QVERIFY2(restos.isEmpty() || !diarios.isEmpty(),
+                 qPrintable(u"passo %1: "_s.arg(passo) + restos.join(u", "_s)));
         QCOMPARE(integridade(fin), u"ok"_s);
         QCOMPARE(integridade(dfin), u"ok"_s);
         const int reservas = consultaUm(fin, u"SELECT count(*) FROM fin"_s).toInt();
