@@ -24,10 +24,10 @@ bool InteracaoBench::question(const QString &, const QString &, QuestionIcon)
     return false;
 }
 
-void InteracaoBench::error(const QString &text)
+void InteracaoBench::error(const QString &text, const QString &details)
 {
     erros << text;
-    QTextStream(stderr) << "cofrel_bench: erro do programa: " << text << '\n';
+    QTextStream(stderr) << "cofrel_bench: erro do programa: " << text << ' ' << details << '\n';
 }
 
 void InteracaoBench::beep()

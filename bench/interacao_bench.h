@@ -16,7 +16,7 @@ public:
 
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title, QuestionIcon icon) override;
-    void error(const QString &text) override;
+    void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
 

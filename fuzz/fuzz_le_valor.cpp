@@ -1,7 +1,8 @@
-// The amount readers on any text: LeValor on what was pasted past the key
-// filter, and the key filter itself fed the text key by key. Nothing read is
-// ever infinite or NaN; what the filter lets through is digits and at most
-// one decimal separator; both decimal conventions are tried.
+// The amount readers on any text: LeValor on what was pasted, and the key
+// filter itself fed the text key by key into a box of 12 characters. What is
+// read is a finite amount from 0 below LimiteValor, or nothing; what the
+// filter lets through is digits and at most one decimal separator, and
+// always reads, in fixed notation; both decimal conventions are tried.
 #include "apoio_fuzz.h"
 
 #include "app/cofrel_uteis.h"
@@ -9,30 +10,34 @@
 #include <QLocale>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
 void confere(const QString &texto)
 {
     using cofrel::fuzz::exige;
-    const double colado = cofrel::LeValor(texto);
-    exige(std::isfinite(colado), "valor colado não finito");
-    exige(!cofrel::FormatValor(colado).isEmpty(), "FormatValor vazio");
+    const std::optional<double> colado = cofrel::LeValor(texto);
+    if (colado) {
+        exige(std::isfinite(*colado) && *colado >= 0 && *colado < cofrel::LimiteValor, "valor colado fora dos limites");
+        exige(!cofrel::FormatValor(*colado).isEmpty(), "FormatValor vazio");
+    }
 
     const QChar separador = cofrel::separadorDecimal();
     QString caixa;
     for (const QChar tecla : texto) {
         const QChar passou = cofrel::FiltroTeclaValor(caixa, tecla);
-        if (passou.isNull() || passou.unicode() < 32)
-            continue; // swallowed, or an editing key the box handles itself
+        if (passou.isNull() || passou.unicode() < 32 || caixa.size() == 12)
+            continue; // swallowed, an editing key the box handles itself, or a full box
         exige(passou == tecla, "o filtro trocou a tecla");
         caixa += passou;
     }
     exige(caixa.count(separador) <= 1, "dois separadores");
     for (const QChar c : caixa)
         exige((c >= u'0' && c <= u'9') || c == separador, "caractere indevido na caixa");
-    const double digitado = cofrel::LeValor(caixa);
-    exige(std::isfinite(digitado) && digitado >= 0, "valor digitado");
+    const std::optional<double> digitado = cofrel::LeValor(caixa);
+    exige(digitado && std::isfinite(*digitado) && *digitado >= 0, "valor digitado");
+    exige(!cofrel::FormatValor(*digitado).contains(u'e'), "valor digitado fora da notação fixa");
 }
 
 } // namespace

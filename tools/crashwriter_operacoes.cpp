@@ -44,7 +44,7 @@ class InteracaoDoEscritor final : public Interaction {
 public:
     void message(const QString &text) override { ditos << text; }
     bool question(const QString &, const QString &, QuestionIcon) override { return true; }
-    void error(const QString &text) override { ditos << text; }
+    void error(const QString &text, const QString &details) override { ditos << text + u' ' + details; }
     void beep() override {}
     void showHelp(const QString &, int) override {}
 

@@ -23,9 +23,9 @@ QString extensao(const QString &nome)
     return ponto < 0 ? QString() : nome.mid(ponto);
 }
 
-QString falhaGravacao(const QFile &arquivo)
+Error falhaGravacao(const QFile &arquivo)
 {
-    return QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo.fileName(), arquivo.errorString());
+    return Error(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(arquivo.fileName()), arquivo.errorString());
 }
 
 // Makes the folder's entries (new or removed files) durable.
@@ -57,7 +57,7 @@ void copiaArquivo(const QString &origem, const QString &destino)
 {
     QFile entrada(origem);
     if (!entrada.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(origem, entrada.errorString()));
+        throw Error(QStringLiteral("Não foi possível abrir o arquivo %1.").arg(origem), entrada.errorString());
 
     // Removed first and made anew, so the copy never inherits a wider
     // permission or follows a link left under that name.
@@ -65,7 +65,7 @@ void copiaArquivo(const QString &origem, const QString &destino)
         QFile::remove(destino);
     QFile saida(destino);
     if (!saida.open(QIODevice::WriteOnly | QIODevice::NewOnly, SoDoDono))
-        throw Error(QStringLiteral("Não foi possível criar o arquivo %1: %2").arg(destino, saida.errorString()));
+        throw Error(QStringLiteral("Não foi possível criar o arquivo %1.").arg(destino), saida.errorString());
 
     try {
         const qint64 tamanho = entrada.size();
@@ -73,17 +73,17 @@ void copiaArquivo(const QString &origem, const QString &destino)
         while (copiados < tamanho) {
             const QByteArray bloco = entrada.read(qMin<qint64>(64 * 1024, tamanho - copiados));
             if (bloco.isEmpty())
-                throw Error(QStringLiteral("Não foi possível ler o arquivo %1: %2").arg(origem, entrada.errorString()));
+                throw Error(QStringLiteral("Não foi possível ler o arquivo %1.").arg(origem), entrada.errorString());
             if (saida.write(bloco) != bloco.size())
-                throw Error(falhaGravacao(saida));
+                throw falhaGravacao(saida);
             copiados += bloco.size();
         }
         // On the disk before the registry row that points to it commits.
         if (!saida.flush() || ::fsync(saida.handle()) != 0)
-            throw Error(falhaGravacao(saida));
+            throw falhaGravacao(saida);
         saida.close();
         if (saida.error() != QFileDevice::NoError)
-            throw Error(falhaGravacao(saida));
+            throw falhaGravacao(saida);
     } catch (...) {
         // A half-written copy is worse than none.
         saida.close();
@@ -110,8 +110,8 @@ MarcaDeTrabalho::MarcaDeTrabalho(const QString &pasta, Tipo tipo, int numero)
     QFile marca(m_caminho);
     if (!marca.open(QIODevice::WriteOnly | QIODevice::Truncate, SoDoDono) || !marca.flush()
         || ::fsync(marca.handle()) != 0)
-        throw Error(QStringLiteral("Não foi possível gravar na pasta de dados %1: %2")
-                        .arg(QDir::toNativeSeparators(pasta), marca.errorString()));
+        throw Error(QStringLiteral("Não foi possível gravar na pasta de dados %1.").arg(QDir::toNativeSeparators(pasta)),
+                    marca.errorString());
     marca.close();
     sincronizaPasta(pasta);
 }

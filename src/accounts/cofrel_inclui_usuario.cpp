@@ -126,7 +126,7 @@ bool TformCofrelInclui::registraUsuario(const QString &nome)
     Table &usuarios = cofrel::forms().Dados->TableUser;
     usuarios.setIndexName(u"users"_s);
     TableCloser fecha(usuarios);
-    usuarios.open();
+    usuarios.openToWrite();
     if (nomeRegistrado(usuarios, nome)) {
         cofrel::interaction().message(u"Não é possível incluir, pois este usuário já existe."_s);
         editUsuario->setFocus();

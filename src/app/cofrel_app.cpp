@@ -85,14 +85,13 @@ int runCofrel(int argc, char *argv[])
     if (!guarded([&] { prepareDataFolder(folders); }))
         return 1;
 
+    // Neither loop throws (every handler is guarded); each handler is an
+    // operation of its own.
     int result = 0;
-    guarded([&] {
-        createForms();
-        if (forms().CofrelLogin->exec() == mrOk) {
-            forms().CofrelMain->show();
-            result = QApplication::exec();
-        }
-    });
+    if (guarded([] { createForms(); }) && forms().CofrelLogin->exec() == mrOk) {
+        forms().CofrelMain->show();
+        result = QApplication::exec();
+    }
     destroyForms();
     return result;
 }

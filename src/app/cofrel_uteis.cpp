@@ -87,6 +87,10 @@ double ArredondaCentavos(double amount)
 {
     if (!std::isfinite(amount))
         return 0.0;
+    // From 2^52 cents on a double holds no fraction of a cent; scaling it
+    // could only overflow.
+    if (std::fabs(amount) >= 0x1p52 / 100.0)
+        return amount;
     const double rounded = std::round(amount * 100.0) / 100.0;
     return rounded == 0.0 ? 0.0 : rounded; // no negative zero
 }
@@ -109,17 +113,25 @@ QString FormatValor(double amount, QChar sep)
     return text;
 }
 
-double LeValor(const QString &text)
+std::optional<double> LeValor(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
+    const QChar sep = separadorDecimal();
+    // FiltroTeclaValor's rule over the whole text: digits and one separator.
+    bool separador = false;
+    for (const QChar c : trimmed) {
+        if (c >= u'0' && c <= u'9')
+            continue;
+        if (c != sep || separador)
+            return std::nullopt;
+        separador = true;
+    }
+    if (trimmed.isEmpty() || trimmed == sep)
         return 0.0;
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = locale.toDouble(trimmed, &ok);
-    if (!ok || !std::isfinite(value))
-        return 0.0;
+    const double value = QLocale::c().toDouble(QString(trimmed).replace(sep, u'.'), &ok);
+    if (!ok || !(value < LimiteValor))
+        return std::nullopt;
     return value;
 }
 

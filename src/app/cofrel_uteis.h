@@ -39,14 +39,23 @@ QDate EncodeDateSeguro(int day, int month, int year);
 double ArredondaCentavos(double amount);
 // Fixed-point, two decimals, regional decimal separator, no thousands
 // separator, leading minus for negatives; rounded to cents first so that a
-// sum that is zero in cents never shows as "-0.00".
+// sum that is zero in cents never shows as "-0.00". From 10^15 on, where
+// two decimals would pass 15 significant digits, 15 significant digits in
+// exponent form.
 QString FormatValor(double amount);
 // The same with the locale's decimal separator looked up once by the
 // caller, for texts of many amounts.
 QString FormatValor(double amount, QChar sep);
-// Reads an amount typed with the regional decimal separator; text that does
-// not read as a finite number counts as 0.
-double LeValor(const QString &text);
+// The bound of an amount a person enters: FormatValor shows up to 15
+// significant digits, two of them the cents, so every amount below 10^13
+// shows whole, to the cent. A box of 12 characters never reaches it.
+inline constexpr double LimiteValor = 1e13;
+// Reads an amount box: digits with at most one regional decimal separator
+// (what FiltroTeclaValor lets in), blanks around allowed, below
+// LimiteValor. An empty box or a lone separator reads 0; anything else
+// (letters, a sign, an exponent, a second separator, too large) is no
+// amount: nullopt.
+std::optional<double> LeValor(const QString &text);
 // Key filter of every amount box: returns \a key when it passes, a null
 // QChar when it is swallowed.
 QChar FiltroTeclaValor(const QString &currentText, QChar key);

@@ -2,8 +2,9 @@
 
 namespace cofrel {
 
-Error::Error(QString message)
+Error::Error(QString message, QString details)
     : m_message(std::move(message))
+    , m_details(std::move(details))
     , m_utf8(m_message.toUtf8())
 {
 }

@@ -11,9 +11,9 @@ void reportError(const std::exception &error) noexcept
 {
     try {
         if (const auto *ours = dynamic_cast<const Error *>(&error))
-            interaction().error(ours->message());
+            interaction().error(ours->message(), ours->details());
         else
-            interaction().error(QString::fromLocal8Bit(error.what()));
+            interaction().error(QStringLiteral("Erro inesperado."), QString::fromLocal8Bit(error.what()));
     } catch (...) {
         // The error handler itself must never throw into the event loop.
     }
@@ -22,7 +22,7 @@ void reportError(const std::exception &error) noexcept
 void reportUnknownError() noexcept
 {
     try {
-        interaction().error(QStringLiteral("Erro inesperado."));
+        interaction().error(QStringLiteral("Erro inesperado."), {});
     } catch (...) {
     }
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace cofrel {
 
@@ -51,9 +52,32 @@ void alargaParaOTitulo(QMessageBox &box)
     texto->setMinimumWidth(minimo > natural ? minimo : 0);
 }
 
-void showPlain(const QString &text, QMessageBox::Icon icon)
+// The message box's button for its details, in Portuguese: Qt's own
+// captions are English unless its translations are installed.
+class LegendasDetalhes final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        if (qstrcmp(context, "QMessageBox") != 0)
+            return {};
+        if (qstrcmp(sourceText, "Show Details...") == 0)
+            return QStringLiteral("Mostrar &Detalhes...");
+        if (qstrcmp(sourceText, "Hide Details...") == 0)
+            return QStringLiteral("Ocultar &Detalhes...");
+        return {};
+    }
+};
+
+void showPlain(const QString &text, QMessageBox::Icon icon, const QString &details = {})
 {
     QMessageBox box(icon, QString::fromUtf16(AppTitle), text, QMessageBox::Ok, dialogParent());
+    if (!details.isEmpty()) {
+        static const bool instaladas = QCoreApplication::installTranslator(new LegendasDetalhes(qApp));
+        Q_UNUSED(instaladas);
+        box.setDetailedText(details);
+    }
     alargaParaOTitulo(box);
     box.exec();
 }
@@ -88,9 +112,9 @@ bool DialogInteraction::question(const QString &text, const QString &title, Ques
     return box.exec() == QMessageBox::Yes;
 }
 
-void DialogInteraction::error(const QString &text)
+void DialogInteraction::error(const QString &text, const QString &details)
 {
-    showPlain(text, QMessageBox::Critical);
+    showPlain(text, QMessageBox::Critical, details);
 }
 
 void DialogInteraction::beep()

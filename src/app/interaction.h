@@ -20,7 +20,9 @@ public:
     // Yes and No, No being the default; true on Yes.
     virtual bool question(const QString &text, const QString &title, QuestionIcon icon) = 0;
     // The default error handler: shows the error's message and returns.
-    virtual void error(const QString &text) = 0;
+    // \a details, the engine's or the system's own text (empty when there
+    // is none), is kept apart, shown only on request.
+    virtual void error(const QString &text, const QString &details) = 0;
     // The system's exclamation sound.
     virtual void beep() = 0;
     // Opens the help page \a file at topic \a context.
@@ -36,7 +38,7 @@ class DialogInteraction final : public Interaction {
 public:
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title, QuestionIcon icon) override;
-    void error(const QString &text) override;
+    void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
 };

@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -29,12 +30,30 @@ QString lockFolder()
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name)
-    : m_lock(std::make_unique<QLockFile>(QDir(lockFolder()).filePath(name + QStringLiteral(".lock"))))
+    : m_file(QDir(lockFolder()).filePath(name + QStringLiteral(".lock")))
+    , m_lock(std::make_unique<QLockFile>(m_file))
 {
     // Never stale by age: the program may run for days. A lock whose
     // process is gone is taken over by tryLock().
     m_lock->setStaleLockTime(0);
     m_acquired = m_lock->tryLock(0);
+    if (!m_acquired && m_lock->error() == QLockFile::LockFailedError && ownerlessLockRemoved())
+        m_acquired = m_lock->tryLock(0);
+}
+
+// A lock file that names no owner (empty, cut short, garbage, unreadable)
+// tells of no running copy, yet tryLock() alone never takes it over. It is
+// removed only when no process holds it locked: a copy locks its lock file
+// the moment it makes it and holds it for its whole life.
+bool SingleInstance::ownerlessLockRemoved()
+{
+    qint64 pid = 0;
+    QString host, app;
+    if (m_lock->getLockInfo(&pid, &host, &app))
+        return false;
+    if (!QFileInfo(m_file).isReadable())
+        QFile::setPermissions(m_file, QFile::ReadOwner | QFile::WriteOwner);
+    return m_lock->removeStaleLockFile();
 }
 
 SingleInstance::~SingleInstance() = default;

@@ -1,7 +1,7 @@
 #include "app/window_setup.h"
 
-#include "app/bmp_direto.h"
 #include "app/errors.h"
+#include "app/guard.h"
 #include "app/login_context.h"
 
 #include <QBuffer>
@@ -83,40 +83,40 @@ void centraNaTela(QWidget *window)
 namespace {
 
 // The file is read once, not mapped (a file cut short by another program
-// while mapped would end the process). The plain BMP is decoded here in one
-// pass; Qt's reader takes any other kind. It is told the format first, so
-// that a BMP never loads every image plugin to guess it; a file of another
-// format is still recognised by its content.
+// while mapped would end the process). Qt's reader is told the format
+// first, so that a BMP never loads every image plugin to guess it; a file
+// of another format is still recognised by its content.
 QImage decodificaImagemFundo(const QString &file)
 {
     QFile arquivo(file);
     if (!arquivo.open(QIODevice::ReadOnly))
         return {};
     QByteArray bytes = arquivo.readAll();
-    QImage decoded = decodificaBmp24(bytes);
-    if (!decoded.isNull())
-        return decoded;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader bmp(&buffer, "bmp");
     bmp.setAutoDetectImageFormat(false);
-    decoded = bmp.read();
+    QImage decoded = bmp.read();
     if (decoded.isNull() && buffer.seek(0))
         decoded = QImageReader(&buffer).read();
     return decoded;
 }
 
-// Every window shows the same picture: it is decoded once and shared (a
-// QPixmap is implicitly shared), kept by Qt's pixmap cache under the file's
-// name, time and size, so that a file replaced on disk is read again.
-QPixmap carregaImagemFundo(const QString &file)
+// The picture's identity on disk: its name, time and size, or its absence.
+QString chaveDaImagem(const QFileInfo &info)
 {
-    const QFileInfo info(file);
     if (!info.isFile())
-        return {};
-    const QString chave = u"cofrel-fundo:%1:%2:%3"_s.arg(info.absoluteFilePath())
-                              .arg(info.lastModified().toMSecsSinceEpoch())
-                              .arg(info.size());
+        return u"cofrel-fundo:%1:ausente"_s.arg(info.absoluteFilePath());
+    return u"cofrel-fundo:%1:%2:%3"_s.arg(info.absoluteFilePath())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .arg(info.size());
+}
+
+// Every window shows the same picture: it is decoded once and shared (a
+// QPixmap is implicitly shared), kept by Qt's pixmap cache under its key,
+// so that a file replaced on disk is read again.
+QPixmap carregaImagemFundo(const QString &file, const QString &chave)
+{
     QPixmap picture;
     if (QPixmapCache::find(chave, &picture))
         return picture;
@@ -138,10 +138,19 @@ QLabel *criaImagemFundo(QWidget *window)
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->lower();
     const QString file = loginContext().AppDir + QStringLiteral("fundo.bmp");
-    const QPixmap picture = carregaImagemFundo(file);
-    if (picture.isNull())
-        throw Error(QStringLiteral("Não foi possível carregar a imagem de fundo %1.").arg(file));
-    image->setPixmap(picture);
+    const QString chave = chaveDaImagem(QFileInfo(file));
+    const QPixmap picture = carregaImagemFundo(file, chave);
+    if (!picture.isNull()) {
+        image->setPixmap(picture);
+        return image;
+    }
+    // The window works without it. Said once, not by each of the seven
+    // windows that start-up makes; a different file is news again.
+    static QString jaAvisada;
+    if (chave != jaAvisada) {
+        jaAvisada = chave;
+        reportError(Error(QStringLiteral("Não foi possível carregar a imagem de fundo %1.").arg(file)));
+    }
     return image;
 }
 

@@ -31,7 +31,8 @@ void centraNaTela(QWidget *window);
 
 // The picture control "Image1" under every other control, filled with
 // AppDir + "fundo.bmp". The control is always made; a picture that cannot
-// be loaded throws after it is made, naming the file.
+// be loaded leaves it empty and is reported, naming the file, through the
+// default error handler: once for all the windows, not once for each.
 QLabel *criaImagemFundo(QWidget *window);
 
 // A transparent label at (x, y) with its natural size. Bold is drawn by the

@@ -3,6 +3,8 @@
 #include "app/errors.h"
 #include "app/login_context.h"
 #include "data/layouts.h"
+#include "data/lock_wait.h"
+#include "data/upkeep.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +79,28 @@ constexpr int SqliteReadOnlyDbMoved = SqliteReadOnly | (4 << 8);
 
 namespace {
 
+// How long a statement waits for a file another program holds locked.
+constexpr int LockWaitMs = 2000;
+
+struct LockWait {
+    int operationDepth = 0;
+    bool spent = false; // the operation has waited once already
+};
+
+LockWait &lockWait()
+{
+    static LockWait state;
+    return state;
+}
+
+void setLockWait(int ms)
+{
+    for (const auto &[alias, db] : registry().databases) {
+        QSqlQuery q = db->newQuery();
+        q.exec(u"PRAGMA busy_timeout = %1"_s.arg(ms));
+    }
+}
+
 // SQLite allows ten attached files; idle ones beyond this many are let go.
 constexpr int MaxAttached = 10;
 constexpr int MaxIdle = 6;
@@ -107,6 +131,18 @@ bool writable(const QString &path)
 {
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
+
+// Files made while it lives are its owner's alone (a umask of 077).
+class OwnerOnlyFiles final {
+public:
+    OwnerOnlyFiles() : m_previous(::umask(S_IRWXG | S_IRWXO)) {}
+    ~OwnerOnlyFiles() { ::umask(m_previous); }
+    OwnerOnlyFiles(const OwnerOnlyFiles &) = delete;
+    OwnerOnlyFiles &operator=(const OwnerOnlyFiles &) = delete;
+
+private:
+    mode_t m_previous;
+};
 
 bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
 {
@@ -184,6 +220,7 @@ Database::Database(QString folder)
     // A folder that cannot hold it (read-only) gets one in the temporary
     // folder, which keeps that promise against a crash of the program;
     // memory is the last resort, atomic per file only.
+    tightenModes(m_folder);
     QString failure;
     const QString inFolder = mainFileIn(m_folder, QString(MainFileName));
     if (!inFolder.isEmpty() && (failure = openConnection(inFolder)).isEmpty()) {
@@ -200,7 +237,9 @@ Database::Database(QString folder)
         }
     }
     if (!failure.isEmpty())
-        throw Error(u"Não foi possível iniciar o mecanismo de tabelas: %1"_s.arg(failure));
+        throw Error(u"Não foi possível iniciar o mecanismo de tabelas na pasta %1."_s.arg(
+                        QDir::toNativeSeparators(m_folder)),
+                    failure);
     exec(u"PRAGMA temp_store = MEMORY"_s);
     m_nativeHandle = sameEngineHandle();
     if (!m_mainFile.isEmpty()) {
@@ -210,6 +249,43 @@ Database::Database(QString folder)
         q.exec(u"PRAGMA main.journal_mode = DELETE"_s);
         q.exec(u"PRAGMA main.synchronous = FULL"_s);
     }
+    if (!m_mainFileIsTemporary && !m_mainFile.isEmpty())
+        finishInterruptedWrites();
+}
+
+// A write the program did not live to finish left a journal beside each
+// file it touched and, over two files, a super-journal beside the main
+// file. Each table with a journal is read once now, which lets the engine
+// roll it back (deleting the super-journal with the last journal that
+// names it). A super-journal written just before the crash may be named by
+// no journal at all: the engine never looks at it again. Every super-
+// journal is needed only while some journal of the folder exists (a
+// commit makes the journals first and deletes them last), so once none is
+// left the remaining super-journals are orphans and go.
+void Database::finishInterruptedWrites()
+{
+    const QStringList superJournals = superJournalsIn(m_folder, QString(MainFileName));
+    const QStringList journals = journalsIn(m_folder);
+    if (journals.isEmpty() && superJournals.isEmpty())
+        return;
+    const QString schema = u"cofrel_recupera"_s;
+    for (const QString &journal : journals) {
+        const QString table = journal.chopped(qsizetype(sizeof("-journal") - 1));
+        if (table == m_mainFile || !QFileInfo(table).isFile())
+            continue;
+        QSqlQuery q = newQuery();
+        q.prepare(u"ATTACH DATABASE ? AS "_s % schema);
+        q.addBindValue(QString(QUrl::fromLocalFile(table).toString(QUrl::FullyEncoded) + u"?mode=rw"_s));
+        if (!q.exec())
+            continue;
+        q.exec(u"SELECT count(*) FROM %1.sqlite_master"_s.arg(schema));
+        q.finish();
+        q.exec(u"DETACH DATABASE "_s % schema);
+    }
+    if (!journalsIn(m_folder).isEmpty())
+        return;
+    for (const QString &superJournal : superJournals)
+        QFile::remove(superJournal);
 }
 
 // Opens the connection over \a mainFile (memory when empty) and checks that
@@ -226,7 +302,7 @@ QString Database::openConnection(const QString &mainFile)
                                : QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) + u"?mode=rw"_s);
         // A file locked by another program is waited for briefly, then the
         // operation fails with a message naming it.
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"_s);
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI"_s.arg(lockWait().spent ? 0 : LockWaitMs));
         if (!db.open()) {
             failure = engineText(db.lastError());
         } else {
@@ -355,7 +431,7 @@ QString Database::resolveFile(const QString &fileName) const
         fileName, QDir::toNativeSeparators(m_folder)));
 }
 
-Database::Attachment Database::attach(const QString &fileName)
+Database::Attachment Database::attach(const QString &fileName, const QString &action)
 {
     const QString key = schemaForFile(fileName);
     static const QRegularExpression plainName(u"^[a-z_][a-z0-9_]*$"_s);
@@ -364,14 +440,14 @@ Database::Attachment Database::attach(const QString &fileName)
 
     auto it = m_attached.find(key);
     if (it != m_attached.end()) {
-        if (it->users > 0 || stillValid(*it)) {
+        if (it->users > 0 || stillValid(*it, action)) {
             ++it->users;
             it->lastUse = ++m_useCounter;
             return it->attachment;
         }
         // The idle file was deleted or replaced: start afresh.
         if (!detachNow(key))
-            raiseEngineError(u"abrir a tabela"_s, fileName, u"database is locked"_s, 6);
+            raiseEngineError(action, fileName, u"database is locked"_s, 6);
         m_attached.erase(it);
     }
     evictIdle(MaxIdle - 1, MaxAttached - 1);
@@ -383,7 +459,7 @@ Database::Attachment Database::attach(const QString &fileName)
     entry.path = path;
     entry.readOnly = !writable(path);
     fileIdentity(path, entry.device, entry.inode);
-    prepareAttachment(entry, path);
+    prepareAttachment(entry, path, action);
     entry.users = 1;
     entry.lastUse = ++m_useCounter;
     m_attached.insert(key, entry);
@@ -393,7 +469,7 @@ Database::Attachment Database::attach(const QString &fileName)
 // An idle file is taken up again only while it is the same file and still
 // holds its table: a file deleted, replaced or damaged meanwhile is attached
 // afresh, which reports it.
-bool Database::stillValid(const Entry &entry)
+bool Database::stillValid(const Entry &entry, const QString &action)
 {
     quint64 device = 0;
     quint64 inode = 0;
@@ -413,7 +489,7 @@ bool Database::stillValid(const Entry &entry)
     // wait again while attaching it anew.
     const int code = nativeCode(q.lastError()) & 0xff;
     if (code == SqliteBusy || code == SqliteLocked)
-        raiseEngineError(u"abrir a tabela"_s, entry.attachment.fileName, engineText(q.lastError()), code);
+        raiseEngineError(action, entry.attachment.fileName, engineText(q.lastError()), code);
     return false;
 }
 
@@ -458,7 +534,7 @@ QStringList Database::attachedSchemas() const
     return keys;
 }
 
-void Database::prepareAttachment(Entry &entry, const QString &path)
+void Database::prepareAttachment(Entry &entry, const QString &path, const QString &action)
 {
     const QString schema = quoted(entry.attachment.schema);
     const QString &fileName = entry.attachment.fileName;
@@ -468,7 +544,7 @@ void Database::prepareAttachment(Entry &entry, const QString &path)
         q.prepare(u"ATTACH DATABASE ? AS "_s % schema);
         q.addBindValue(QString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + u"?mode=rw"_s));
         if (!q.exec())
-            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(q.lastError()), nativeCode(q.lastError()));
+            raiseEngineError(action, fileName, engineText(q.lastError()), nativeCode(q.lastError()));
     }
     const auto detachQuietly = [&] {
         QSqlQuery q = newQuery();
@@ -482,7 +558,7 @@ void Database::prepareAttachment(Entry &entry, const QString &path)
             const QSqlError error = q.lastError();
             q = QSqlQuery();
             detachQuietly();
-            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+            raiseEngineError(action, fileName, engineText(error), nativeCode(error));
         }
         while (!layout && q.next())
             layout = layoutByInternalName(q.value(0).toString());
@@ -490,7 +566,7 @@ void Database::prepareAttachment(Entry &entry, const QString &path)
             const QSqlError error = q.lastError();
             q = QSqlQuery();
             detachQuietly();
-            raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+            raiseEngineError(action, fileName, engineText(error), nativeCode(error));
         }
     }
     if (!layout) {
@@ -521,7 +597,7 @@ void Database::prepareAttachment(Entry &entry, const QString &path)
         const QSqlError error = q.lastError();
         q = QSqlQuery();
         detachQuietly();
-        raiseEngineError(u"abrir a tabela"_s, fileName, engineText(error), nativeCode(error));
+        raiseEngineError(action, fileName, engineText(error), nativeCode(error));
     }
 }
 
@@ -578,7 +654,18 @@ void Database::settleReaders(const QString &schema)
 void Database::begin()
 {
     if (m_transactionDepth == 0) {
-        exec(u"BEGIN IMMEDIATE"_s);
+        QSqlQuery q = newQuery();
+        if (!q.exec(u"BEGIN IMMEDIATE"_s)) {
+            // Every attached file is locked for writing: those in use are
+            // the ones the caller means to write.
+            QStringList names;
+            for (const Entry &e : std::as_const(m_attached)) {
+                if (e.users > 0)
+                    names << e.attachment.fileName;
+            }
+            raiseEngineError(u"gravar na tabela"_s, names.join(u" e "_s), engineText(q.lastError()),
+                             nativeCode(q.lastError()));
+        }
         m_writtenInTransaction.clear();
     }
     ++m_transactionDepth;
@@ -601,6 +688,9 @@ void Database::commit()
         throw Error(u"Não há transação aberta para confirmar."_s);
     if (m_transactionDepth == 1) {
         QSqlQuery q = newQuery();
+        // The engine makes a two-file write's super-journal with the
+        // process's umask, not the tables' mode: owner-only here.
+        const OwnerOnlyFiles ownerOnly;
         if (!q.exec(u"COMMIT"_s)) {
             const QSqlError error = q.lastError();
             const QString files = filesWrittenInTransaction();
@@ -655,32 +745,51 @@ void raiseEngineError(const QString &action, const QString &fileName, const QStr
     switch (sqliteCode & 0xff) {
     case SqliteBusy:
     case SqliteLocked:
+        if (lockWait().operationDepth > 0 && !lockWait().spent) {
+            lockWait().spent = true;
+            setLockWait(0);
+        }
         throw Error(u"A tabela %1 está bloqueada por outro programa; não foi possível %2. "
-                    u"Tente de novo em instantes. (%3)"_s.arg(file, action, engineText));
+              u"Tente de novo em instantes."_s.arg(file, action), engineText);
     case SqliteCorrupt:
     case SqliteNotADb:
-        throw Error(u"O arquivo %1 está danificado ou não é uma tabela do Cofrel. (%2)"_s.arg(file, engineText));
+        throw Error(u"O arquivo %1 está danificado ou não é uma tabela do Cofrel."_s.arg(file), engineText);
     case SqliteReadOnly:
         if (sqliteCode == SqliteReadOnlyDbMoved)
             throw Error(u"O arquivo da tabela %1 foi apagado, renomeado ou movido enquanto o Cofrel o usava; "
-                        u"não foi possível %2. (%3)"_s.arg(file, action, engineText));
-        throw Error(u"A tabela %1 está protegida contra gravação; não foi possível %2. (%3)"_s.arg(
-            file, action, engineText));
+                  u"não foi possível %2."_s.arg(file, action), engineText);
+        throw Error(u"A tabela %1 está protegida contra gravação; não foi possível %2."_s.arg(file, action), engineText);
     case SqliteFull:
-        throw Error(u"Não há espaço em disco para gravar na tabela %1. (%2)"_s.arg(file, engineText));
+        throw Error(u"Não há espaço em disco para gravar na tabela %1."_s.arg(file), engineText);
     case SqliteCantOpen:
         // Also a journal that cannot be made beside the file (a read-only folder).
         throw Error(u"Não foi possível %1 %2: o arquivo, ou o diário de gravação que o acompanha na pasta "
-                    u"de dados, não pôde ser aberto; veja se a pasta permite gravação. (%3)"_s.arg(
-                        action, file, engineText));
+              u"de dados, não pôde ser aberto; veja se a pasta permite gravação."_s.arg(action, file), engineText);
     case SqliteIoErr:
-        throw Error(u"Erro de leitura ou gravação no arquivo %1. (%2)"_s.arg(file, engineText));
+        throw Error(u"Erro de leitura ou gravação no arquivo %1."_s.arg(file), engineText);
     default:
         break;
     }
     if (fileName.isEmpty())
-        throw Error(u"Erro ao %1: %2"_s.arg(action, engineText));
-    throw Error(u"Erro ao %1 %2: %3"_s.arg(action, fileName, engineText));
+        throw Error(u"Erro do mecanismo de tabelas ao %1."_s.arg(action), engineText);
+    throw Error(u"Erro do mecanismo de tabelas ao %1 %2."_s.arg(action, fileName), engineText);
+}
+
+LockWaitOperation::LockWaitOperation() noexcept
+{
+    ++lockWait().operationDepth;
+}
+
+LockWaitOperation::~LockWaitOperation()
+{
+    LockWait &state = lockWait();
+    if (--state.operationDepth > 0 || !state.spent)
+        return;
+    state.spent = false;
+    try {
+        setLockWait(LockWaitMs);
+    } catch (...) {
+    }
 }
 
 } // namespace cofrel::data

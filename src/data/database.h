@@ -68,7 +68,9 @@ public:
         const TableLayout *layout = nullptr;
     };
     // Attaches the table file \a fileName (or counts one more user of it).
-    Attachment attach(const QString &fileName);
+    // \a action names, in a failure's message, what it was attached for
+    // ("gravar na tabela" when the caller means to write).
+    Attachment attach(const QString &fileName, const QString &action = QStringLiteral("abrir a tabela"));
     // One user fewer; a file without users stays attached, idle.
     void release(const QString &fileName);
     // Detaches every idle file (none while a transaction is open).
@@ -138,11 +140,12 @@ private:
     };
     QString openConnection(const QString &mainFile);
     sqlite3 *sameEngineHandle() const;
+    void finishInterruptedWrites();
     QString filesWrittenInTransaction() const;
     bool detachNow(const QString &key);
-    bool stillValid(const Entry &entry);
+    bool stillValid(const Entry &entry, const QString &action);
     void evictIdle(int keepIdle, int maxTotal);
-    void prepareAttachment(Entry &entry, const QString &path);
+    void prepareAttachment(Entry &entry, const QString &path, const QString &action);
 
     QString m_folder;
     QString m_connectionName;
@@ -175,8 +178,8 @@ private:
 };
 
 // Turns an engine failure into a cofrel::Error whose Portuguese message
-// names the file (locked, damaged, missing, read-only, disk full) and keeps
-// the engine's own text.
+// names the file (locked, damaged, missing, read-only, disk full), with the
+// engine's own text as its details.
 [[noreturn]] void raiseEngineError(const QString &action, const QString &fileName,
                                    const QString &engineText, int sqliteCode);
 

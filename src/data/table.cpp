@@ -115,12 +115,25 @@ QStringList Table::orderColumns() const
 
 // ---- Open and close ---------------------------------------------------------
 
+void Table::openToWrite()
+{
+    if (isOpen())
+        return;
+    m_toWrite = true;
+    try {
+        open();
+    } catch (...) {
+        m_toWrite = false;
+        throw;
+    }
+}
+
 void Table::open()
 {
     if (isOpen())
         return;
     Database &db = Database::forAlias(m_alias);
-    const Database::Attachment attachment = db.attach(m_tableName);
+    const Database::Attachment attachment = db.attach(m_tableName, m_toWrite ? u"gravar na tabela"_s : u"abrir a tabela"_s);
     m_db = &db;
     m_layout = attachment.layout;
     m_schema = attachment.schema;
@@ -167,6 +180,7 @@ void Table::forgetDatabase()
     m_schema.clear();
     m_internal.clear();
     m_state = State::Inactive;
+    m_toWrite = false;
     // Fields handed out keep pointing into m_row: empty it, keep its place.
     std::fill(m_row.begin(), m_row.end(), QVariant());
     m_orderKey.clear();
@@ -215,7 +229,8 @@ QString Table::orderBy(bool descending) const
 
 [[noreturn]] void Table::fail(const QString &action, const QSqlQuery &query) const
 {
-    raiseEngineError(action, m_tableName, engineText(query.lastError()), nativeCode(query.lastError()));
+    raiseEngineError(m_toWrite && !action.startsWith(u"apagar"_s) ? u"gravar na tabela"_s : action, m_tableName,
+                     engineText(query.lastError()), nativeCode(query.lastError()));
 }
 
 bool Table::fetchWhere(const QString &where, const QVariantList &binds, bool descending)

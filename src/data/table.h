@@ -44,6 +44,9 @@ public:
     QString indexName() const { return m_indexName; }
 
     void open();
+    // Opened by an operation that means to write: a table locked by another
+    // program is reported as one that could not be written.
+    void openToWrite();
     void close(); // discards a pending insert or edit; never throws
     bool isOpen() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
@@ -108,6 +111,7 @@ private:
     QString m_indexFieldNames;
     QString m_indexName;
     State m_state = State::Inactive;
+    bool m_toWrite = false;
     Database *m_db = nullptr;
     const TableLayout *m_layout = nullptr;
     QString m_schema;

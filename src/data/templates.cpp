@@ -37,7 +37,7 @@ void withFile(const QString &path, Work work)
     }
     QSqlDatabase::removeDatabase(name);
     if (!failure.isEmpty())
-        throw Error(u"Não foi possível gravar a tabela %1: %2"_s.arg(QDir::toNativeSeparators(path), failure));
+        throw Error(u"Não foi possível gravar a tabela %1."_s.arg(QDir::toNativeSeparators(path)), failure);
 }
 
 // Removes the file and the companions the engine may have left beside it.
@@ -46,8 +46,8 @@ void removeTable(const QString &path)
     for (const QString &suffix : {QString(), u"-journal"_s, u"-wal"_s, u"-shm"_s}) {
         QFile file(path + suffix);
         if (file.exists() && !file.remove())
-            throw Error(u"Não foi possível substituir o arquivo %1: %2"_s.arg(
-                QDir::toNativeSeparators(path + suffix), file.errorString()));
+            throw Error(u"Não foi possível substituir o arquivo %1."_s.arg(QDir::toNativeSeparators(path + suffix)),
+                        file.errorString());
     }
 }
 
@@ -58,8 +58,8 @@ void writeTemplate(const QString &path, const TableLayout &layout)
         // The file exists owner-only before the engine writes into it.
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OwnerOnly))
-            throw Error(u"Não foi possível criar o arquivo %1: %2"_s.arg(QDir::toNativeSeparators(path),
-                                                                      file.errorString()));
+            throw Error(u"Não foi possível criar o arquivo %1."_s.arg(QDir::toNativeSeparators(path)),
+                        file.errorString());
     }
     withFile(path, [&](QSqlDatabase &db) -> QString {
         QSqlQuery q(db);

@@ -262,10 +262,14 @@ void TformIncluirValor::buttonOKClick()
         m_editData->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // Amounts are entered positive; a minus sign can only have come in by
-    // pasting, and the type alone gives the sign.
+    const std::optional<double> valorLido = LeValor(m_editValor->text());
+    if (!valorLido) {
+        interaction().message(QStringLiteral("Valor inválido"));
+        m_editValor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     Lancamento lancamento{*dataLida, m_editDescricao->text().trimmed(), m_comboCategoria->currentIndex() + 1,
-                          std::fabs(LeValor(m_editValor->text()))};
+                          *valorLido};
     if (m_comboCredito->currentIndex() == TipoDebito)
         lancamento.valor = -lancamento.valor;
     if (lancamento.valor == 0)
@@ -283,7 +287,7 @@ void TformIncluirValor::grava(const Lancamento &lancamento)
     if (!m_entryMode.novo())
         byIdentity.emplace(fin, QStringLiteral("Transacao"));
     data::TableCloser closer(fin);
-    fin.open();
+    fin.openToWrite();
     // Declared after the closer: rolled back before the table closes.
     std::optional<data::Transaction> transaction;
     if (m_trabalhoExtra)

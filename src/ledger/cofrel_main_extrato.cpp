@@ -101,7 +101,7 @@ bool apagaLancamento(data::Table &tableFin, qint64 transacao)
 {
     data::IndexSwitch byIdentity(tableFin, QStringLiteral("Transacao"));
     data::TableCloser closer(tableFin);
-    tableFin.open();
+    tableFin.openToWrite();
     // Without a match the position is unspecified: deleting there would
     // remove some other transaction.
     if (!tableFin.findKey(transacao))

@@ -3,6 +3,7 @@
 #include "app/amount_filter.h"
 #include "app/cofrel_uteis.h"
 #include "app/guard.h"
+#include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
 #include "app/window_setup.h"
@@ -139,9 +140,15 @@ void TformIncluiMes::comboCategoriaChange(int index)
 
 void TformIncluiMes::buttonOKClick()
 {
+    const std::optional<double> valor = LeValor(m_editValor->text());
+    if (!valor) {
+        interaction().message(QStringLiteral("Valor inválido"));
+        m_editValor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     m_editDescricao->setText(semBrancosNasPontas(m_editDescricao->text()));
     PlanCategoria = m_comboCategoria->currentIndex() + 1;
-    PlanValor = LeValor(m_editValor->text());
+    PlanValor = *valor;
     if (m_comboCredito->currentIndex() == TipoDebito)
         PlanValor = -PlanValor;
     done(mrOk);

@@ -38,7 +38,7 @@ QDate ProximoVencimento(const QDate &stored, int dia)
 void avancaUmMes(data::Table &plano, qint64 transacao, int dia)
 {
     data::TableCloser closer(plano);
-    plano.open();
+    plano.openToWrite();
     data::IndexSwitch byIdentity(plano, QStringLiteral("Transacao"));
     if (!plano.findKey(transacao))
         return;

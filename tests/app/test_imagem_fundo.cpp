@@ -1,19 +1,26 @@
-// The background picture every window loads at creation: a BMP, a picture
-// of another format under the same name, a damaged or missing file (an
-// error naming it), and a picture replaced on disk between two windows; and
-// the one-pass decoder of the plain BMP, held to what Qt's reader makes of
-// the same bytes.
-#include "app/bmp_direto.h"
-#include "app/errors.h"
+// The background picture every window loads at creation: BMPs of every
+// kind, a picture of another format under the same name, a damaged or
+// missing file (reported once, naming it; the program is used without the
+// picture), and a picture replaced on disk between two windows.
+#include "accounts/cofrel_login.h"
+#include "app/cofrel_app.h"
+#include "app/forms.h"
+#include "app/guard.h"
 #include "app/login_context.h"
+#include "app/modal_result.h"
 #include "app/window_setup.h"
+#include "ledger/cofrel_main.h"
+#include "support/scripted_interaction.h"
+#include "support/test_folder.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -29,10 +36,8 @@ private Q_SLOTS:
     void loadsOrNamesTheFile_data();
     void loadsOrNamesTheFile();
     void replacedPictureIsReadAgain();
-    void plainBmpDecodesAsQtDoes_data();
-    void plainBmpDecodesAsQtDoes();
-    void otherKindsAreLeftToQt_data();
-    void otherKindsAreLeftToQt();
+    void programWorksWithoutPicture_data();
+    void programWorksWithoutPicture();
 
 private:
     QString arquivo() const { return QDir(m_pasta->path()).filePath(u"fundo.bmp"_s); }
@@ -121,14 +126,6 @@ QByteArray bmp(const FormaBmp &f)
     return b;
 }
 
-QImage peloQt(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return QImageReader(&buffer, "bmp").read();
-}
-
 } // namespace
 
 void TestImagemFundo::init()
@@ -148,36 +145,42 @@ void TestImagemFundo::grava(const QByteArray &conteudo)
 void TestImagemFundo::loadsOrNamesTheFile_data()
 {
     QTest::addColumn<QByteArray>("conteudo");
-    QTest::addColumn<bool>("carrega");
-    QTest::newRow("bmp") << desenho(Qt::red, "BMP") << true;
-    QTest::newRow("bmp de 32 bits") << bmp({.largura = 40, .altura = 30, .bits = 32}) << true;
-    QTest::newRow("bmp de 8 bits") << indexada() << true;
-    QTest::newRow("png com nome bmp") << desenho(Qt::blue, "PNG") << true;
-    QTest::newRow("cabeçalho cortado") << desenho(Qt::red, "BMP").left(20) << false;
-    QTest::newRow("lixo") << QByteArray("isto não é uma imagem") << false;
-    QTest::newRow("vazio") << QByteArray() << false;
-    QTest::newRow("ausente") << QByteArray() << false;
+    QTest::addColumn<QSize>("tamanho"); // 0 x 0: not loaded
+    const QSize nenhum(0, 0);
+    QTest::newRow("bmp") << desenho(Qt::red, "BMP") << QSize(40, 30);
+    QTest::newRow("bmp 1 x 1") << bmp({.largura = 1, .altura = 1}) << QSize(1, 1);
+    QTest::newRow("linhas com enchimento") << bmp({.largura = 5, .altura = 4}) << QSize(5, 4);
+    QTest::newRow("de cima para baixo") << bmp({.largura = 5, .altura = 4, .deCimaParaBaixo = true}) << QSize(5, 4);
+    QTest::newRow("cabeçalho V5") << bmp({.largura = 7, .altura = 3, .tamanhoInfo = 124}) << QSize(7, 3);
+    QTest::newRow("bmp de 32 bits") << bmp({.largura = 40, .altura = 30, .bits = 32}) << QSize(40, 30);
+    QTest::newRow("bmp de 8 bits") << indexada() << QSize(40, 30);
+    QTest::newRow("png com nome bmp") << desenho(Qt::blue, "PNG") << QSize(40, 30);
+    QTest::newRow("cabeçalho cortado") << desenho(Qt::red, "BMP").left(20) << nenhum;
+    QTest::newRow("só o cabeçalho do arquivo") << bmp({}).left(14) << nenhum;
+    QTest::newRow("largura zero") << bmp({.largura = 0}) << nenhum;
+    QTest::newRow("lixo") << QByteArray("isto não é uma imagem") << nenhum;
+    QTest::newRow("vazio") << QByteArray() << nenhum;
+    QTest::newRow("ausente") << QByteArray() << nenhum;
 }
 
 void TestImagemFundo::loadsOrNamesTheFile()
 {
     QFETCH(QByteArray, conteudo);
-    QFETCH(bool, carrega);
+    QFETCH(QSize, tamanho);
     if (QString::fromLatin1(QTest::currentDataTag()) != u"ausente"_s)
         grava(conteudo);
+    cofrel::test::ScriptedInteraction interacao;
     QWidget janela;
     janela.resize(40, 30);
-    if (carrega) {
-        const QLabel *imagem = cofrel::criaImagemFundo(&janela);
-        QCOMPARE(imagem->pixmap().size(), QSize(40, 30));
+    const QLabel *imagem = cofrel::criaImagemFundo(&janela);
+    QVERIFY(imagem);
+    QCOMPARE(imagem->pixmap().size(), tamanho);
+    if (!tamanho.isEmpty()) {
+        QVERIFY(interacao.errors.isEmpty());
         return;
     }
-    try {
-        cofrel::criaImagemFundo(&janela);
-        QFAIL("a picture that cannot be read was accepted");
-    } catch (const cofrel::Error &e) {
-        QVERIFY2(e.message().contains(arquivo()), qPrintable(e.message()));
-    }
+    QCOMPARE(interacao.errors.size(), 1);
+    QVERIFY2(interacao.errors[0].contains(arquivo()), qPrintable(interacao.errors[0]));
 }
 
 void TestImagemFundo::replacedPictureIsReadAgain()
@@ -204,63 +207,49 @@ void TestImagemFundo::replacedPictureIsReadAgain()
     QCOMPARE(vermelha->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
 }
 
-void TestImagemFundo::plainBmpDecodesAsQtDoes_data()
+void TestImagemFundo::programWorksWithoutPicture_data()
 {
-    QTest::addColumn<QByteArray>("arquivo");
-    QTest::newRow("1 x 1") << bmp({.largura = 1, .altura = 1});
-    QTest::newRow("linhas com 2 bytes de enchimento") << bmp({.largura = 2, .altura = 3});
-    QTest::newRow("linhas com 3 bytes de enchimento") << bmp({.largura = 3, .altura = 2});
-    QTest::newRow("linhas com 1 byte de enchimento") << bmp({.largura = 5, .altura = 4});
-    QTest::newRow("linhas sem enchimento") << bmp({.largura = 4, .altura = 6});
-    QTest::newRow("de cima para baixo") << bmp({.largura = 5, .altura = 4, .deCimaParaBaixo = true});
-    QTest::newRow("cabeçalho V5") << bmp({.largura = 7, .altura = 3, .tamanhoInfo = 124});
-    QTest::newRow("escrito pelo Qt") << desenho(QColor(12, 200, 99), "BMP");
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::newRow("ausente") << QByteArray();
+    QTest::newRow("lixo") << QByteArray("isto não é uma imagem");
 }
 
-void TestImagemFundo::plainBmpDecodesAsQtDoes()
+// Start-up makes its seven windows without the picture, says so once, and
+// the login and the main window work.
+void TestImagemFundo::programWorksWithoutPicture()
 {
-    QFETCH(QByteArray, arquivo);
-    const QImage qt = peloQt(arquivo);
-    QVERIFY(!qt.isNull());
-    const QImage direto = cofrel::decodificaBmp24(arquivo);
-    QVERIFY(!direto.isNull());
-    QCOMPARE(direto.format(), qt.format());
-    QCOMPARE(direto.size(), qt.size());
-    QCOMPARE(direto.dotsPerMeterX(), qt.dotsPerMeterX());
-    QCOMPARE(direto.dotsPerMeterY(), qt.dotsPerMeterY());
-    for (int y = 0; y < qt.height(); ++y) {
-        for (int x = 0; x < qt.width(); ++x)
-            QCOMPARE(direto.pixel(x, y), qt.pixel(x, y));
+    QFETCH(QByteArray, conteudo);
+    cofrel::test::TestFolder pasta;
+    const int ana = pasta.addUser(u"Ana"_s, u"segredo"_s);
+    const QString fundo = pasta.appDir() + u"fundo.bmp"_s;
+    QVERIFY(QFile::remove(fundo));
+    if (!conteudo.isEmpty()) {
+        QFile file(fundo);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(conteudo);
     }
-}
+    cofrel::test::ScriptedInteraction interacao;
+    QVERIFY(cofrel::guarded([] { cofrel::createForms(); }));
+    const auto fim = qScopeGuard([] { cofrel::destroyForms(); });
+    QCOMPARE(interacao.errors.size(), 1);
+    QVERIFY2(interacao.errors[0].contains(fundo), qPrintable(interacao.errors[0]));
 
-void TestImagemFundo::otherKindsAreLeftToQt_data()
-{
-    QTest::addColumn<QByteArray>("arquivo");
-    QTest::newRow("32 bits") << bmp({.bits = 32});
-    QTest::newRow("8 bits") << indexada();
-    QTest::newRow("comprimido") << bmp({.compressao = 1});
-    QTest::newRow("campos de bits") << bmp({.compressao = 3});
-    QTest::newRow("cabeçalho OS/2") << bmp({.tamanhoInfo = 12});
-    QTest::newRow("cabeçalho desconhecido") << bmp({.tamanhoInfo = 200});
-    QTest::newRow("pixels cortados") << bmp({.pixelsCortados = 1});
-    QTest::newRow("largura zero") << bmp({.largura = 0});
-    QTest::newRow("altura zero") << bmp({.altura = 0});
-    QTest::newRow("largura enorme") << bmp({.largura = 40000, .altura = 1});
-    QByteArray pixelsNoCabecalho = bmp({});
-    poe32(pixelsNoCabecalho, 10, 20);
-    QTest::newRow("pixels dentro do cabeçalho") << pixelsNoCabecalho;
-    QByteArray semAssinatura = bmp({});
-    semAssinatura[0] = 'X';
-    QTest::newRow("sem a assinatura BM") << semAssinatura;
-    QTest::newRow("só o cabeçalho do arquivo") << bmp({}).left(14);
-    QTest::newRow("vazio") << QByteArray();
-}
+    TformCofrelLogin &login = *cofrel::forms().CofrelLogin;
+    login.show();
+    QCOMPARE(login.comboUsuario->currentText(), u"Ana"_s);
+    login.editSenha->setText(u"segredo"_s);
+    login.setResult(0);
+    QVERIFY(cofrel::guarded([&] { login.buttonIniciarClick(); }));
+    QCOMPARE(login.result(), cofrel::mrOk);
+    QCOMPARE(cofrel::loginContext().UserNumber, ana);
 
-void TestImagemFundo::otherKindsAreLeftToQt()
-{
-    QFETCH(QByteArray, arquivo);
-    QVERIFY(cofrel::decodificaBmp24(arquivo).isNull());
+    TformCofrelMain &principal = *cofrel::forms().CofrelMain;
+    principal.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&principal));
+    QVERIFY(principal.Image1->pixmap().isNull());
+    principal.hide();
+    QCOMPARE(interacao.errors.size(), 1);
+    QVERIFY(interacao.messages.isEmpty());
 }
 
 QTEST_MAIN(TestImagemFundo)

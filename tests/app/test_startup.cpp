@@ -1,6 +1,7 @@
 // Starts the real executable: a second copy in the same session must end at
-// once and silently, a lock left by a copy that was killed must not block
-// the next one, and copies in two sessions do not see each other.
+// once and silently, a lock left by a copy that was killed, or one that
+// names no owner, must not block the next one, and copies in two sessions
+// do not see each other.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void secondCopyEndsAtOnce_data();
     void secondCopyEndsAtOnce();
     void lockOfKilledCopyDoesNotBlock();
+    void ownerlessLockDoesNotBlock_data();
+    void ownerlessLockDoesNotBlock();
     void otherSessionDoesNotBlock();
 
 private:
@@ -106,6 +109,34 @@ void TestStartup::lockOfKilledCopyDoesNotBlock()
     QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), crashed.processId(), 10000);
     crashed.kill(); // SIGKILL: the lock file stays behind
     crashed.waitForFinished();
+
+    QProcess next;
+    start(next, m_sessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), next.processId(), 10000);
+    QCOMPARE(next.state(), QProcess::Running);
+    next.kill();
+    next.waitForFinished();
+}
+
+void TestStartup::ownerlessLockDoesNotBlock_data()
+{
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<bool>("legivel");
+    QTest::newRow("vazio") << QByteArray() << true;
+    QTest::newRow("lixo") << QByteArray("n\xe3o \x01 \xff\n") << true;
+    QTest::newRow("ilegível") << QByteArray("1\n") << false;
+}
+
+void TestStartup::ownerlessLockDoesNotBlock()
+{
+    QFETCH(QByteArray, conteudo);
+    QFETCH(bool, legivel);
+    QFile lock(QDir(m_sessao.path()).filePath(QStringLiteral("VelunorCofrel19990526.lock")));
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(lock.write(conteudo), conteudo.size());
+    lock.close();
+    if (!legivel)
+        QVERIFY(lock.setPermissions({}));
 
     QProcess next;
     start(next, m_sessao.path());

@@ -2,7 +2,10 @@
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QLocale>
 #include <QTest>
 
@@ -31,6 +34,8 @@ private Q_SLOTS:
     void leValor();
     void filtroTecla_data();
     void filtroTecla();
+    void filtroTextoColado_data();
+    void filtroTextoColado();
     void encodeDateSeguro_data();
     void encodeDateSeguro();
     void encodeDateSeguroRefusesImpossibleMonth();
@@ -56,6 +61,9 @@ void TestUteis::formatValor_data()
     QTest::newRow("negative zero") << "en_US" << -0.0 << "0.00";
     QTest::newRow("one cent below zero") << "en_US" << -0.01 << "-0.01";
     QTest::newRow("rounds half cents away") << "en_US" << 2.675 + 1e-9 << "2.68";
+    QTest::newRow("largest amount") << "pt_BR" << 9999999999999.99 << "9999999999999,99";
+    QTest::newRow("huge, from another program") << "en_US" << -1e308 << "-1e+308";
+    QTest::newRow("largest double") << "en_US" << 1.7976931348623157e308 << "1.79769313486232e+308";
 }
 
 void TestUteis::formatValor()
@@ -71,26 +79,41 @@ void TestUteis::leValor_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("lido");
     QTest::addColumn<double>("expected");
-    QTest::newRow("dot") << "en_US" << "100.5" << 100.5;
-    QTest::newRow("comma") << "pt_BR" << "100,5" << 100.5;
-    QTest::newRow("blanks around") << "pt_BR" << " 12,50 " << 12.5;
-    QTest::newRow("empty is zero") << "pt_BR" << "" << 0.0;
-    QTest::newRow("lone separator is zero") << "pt_BR" << "," << 0.0;
-    QTest::newRow("dot under comma locale is zero") << "pt_BR" << "1.234.5" << 0.0;
-    QTest::newRow("letters are zero") << "en_US" << "12abc" << 0.0;
-    QTest::newRow("pasted infinity is zero") << "en_US" << "inf" << 0.0;
-    QTest::newRow("pasted nan is zero") << "en_US" << "nan" << 0.0;
-    QTest::newRow("pasted huge exponent is zero") << "en_US" << "1e999" << 0.0;
+    QTest::newRow("dot") << "en_US" << "100.5" << true << 100.5;
+    QTest::newRow("comma") << "pt_BR" << "100,5" << true << 100.5;
+    QTest::newRow("blanks around") << "pt_BR" << " 12,50 " << true << 12.5;
+    QTest::newRow("separator first") << "en_US" << ".5" << true << 0.5;
+    QTest::newRow("separator last") << "pt_BR" << "12," << true << 12.0;
+    QTest::newRow("twelve digits") << "en_US" << "999999999999" << true << 999999999999.0;
+    QTest::newRow("largest amount") << "en_US" << "9999999999999.99" << true << 9999999999999.99;
+    QTest::newRow("empty is zero") << "pt_BR" << "" << true << 0.0;
+    QTest::newRow("lone separator is zero") << "pt_BR" << "," << true << 0.0;
+    QTest::newRow("dot under comma locale refused") << "pt_BR" << "1.234.5" << false << 0.0;
+    QTest::newRow("second separator refused") << "en_US" << "1.2.3" << false << 0.0;
+    QTest::newRow("letters refused") << "en_US" << "12abc" << false << 0.0;
+    QTest::newRow("minus refused") << "en_US" << "-5" << false << 0.0;
+    QTest::newRow("exponent refused") << "en_US" << "1e9" << false << 0.0;
+    QTest::newRow("infinity refused") << "en_US" << "inf" << false << 0.0;
+    QTest::newRow("nan refused") << "en_US" << "nan" << false << 0.0;
+    QTest::newRow("huge exponent refused") << "en_US" << "1e999" << false << 0.0;
+    QTest::newRow("as FormatValor shows a huge amount") << "en_US" << "1e+308" << false << 0.0;
+    QTest::newRow("from ten to the 13th refused") << "en_US" << "10000000000000" << false << 0.0;
+    QTest::newRow("too many digits refused") << "en_US" << QString(400, u'9') << false << 0.0;
 }
 
 void TestUteis::leValor()
 {
     QFETCH(QString, locale);
     QFETCH(QString, text);
+    QFETCH(bool, lido);
     QFETCH(double, expected);
     LocaleScope scope(locale);
-    QCOMPARE(LeValor(text), expected);
+    const std::optional<double> valor = LeValor(text);
+    QCOMPARE(valor.has_value(), lido);
+    if (lido)
+        QCOMPARE(*valor, expected);
 }
 
 void TestUteis::filtroTecla_data()
@@ -119,6 +142,57 @@ void TestUteis::filtroTecla()
     QCOMPARE(edit.text(), expected.left(expected.size() - 1));
     QCOMPARE(FiltroTeclaValor(QString(), QChar(13)), QChar(13));
     QVERIFY(FiltroTeclaValor(QStringLiteral("1"), QChar(u'x')).isNull());
+}
+
+void TestUteis::filtroTextoColado_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("exponent") << "en_US" << "" << 0 << "1e308" << "1308";
+    QTest::newRow("minus") << "en_US" << "" << 0 << "-5" << "5";
+    QTest::newRow("spelled infinity") << "en_US" << "" << 0 << "inf" << "";
+    QTest::newRow("second separator") << "en_US" << "" << 0 << "1.2.3" << "1.23";
+    QTest::newRow("separator already in the box") << "pt_BR" << "12,5" << 0 << "3,4" << "3412,5";
+    QTest::newRow("grouping and currency") << "pt_BR" << "" << 0 << "R$ 1.234,56" << "1234,56";
+    QTest::newRow("line breaks and tabs") << "en_US" << "7" << 1 << "\t8\n9\r" << "789";
+    QTest::newRow("in the middle") << "en_US" << "15" << 1 << "x2y" << "125";
+}
+
+// Pasted or dropped text passes the key filter as if typed at the cursor.
+void TestUteis::filtroTextoColado()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+    LocaleScope scope(locale);
+    for (const bool dropped : {false, true}) {
+        QLineEdit edit;
+        edit.setMaxLength(12);
+        edit.resize(200, 22);
+        instalaFiltroValor(&edit);
+        edit.setText(before);
+        edit.setCursorPosition(cursor);
+        if (dropped) {
+            // Dropped at either end of the text, where the cursor stands.
+            if (cursor != 0 && cursor != before.size())
+                continue;
+            QMimeData mime;
+            mime.setText(pasted);
+            const QPoint at(cursor == 0 ? 0 : edit.width() - 1, edit.height() / 2);
+            QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&edit, &enter);
+            QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&edit, &drop);
+        } else {
+            edit.insert(pasted); // what paste() does with the clipboard's text
+        }
+        QVERIFY2(edit.text() == expected, qPrintable(edit.text() + (dropped ? u" (dropped)" : u" (pasted)")));
+    }
 }
 
 void TestUteis::encodeDateSeguro_data()

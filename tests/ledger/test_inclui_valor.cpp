@@ -87,7 +87,9 @@ private Q_SLOTS:
     void amountKeyFilter();
     void savesSignedTrimmedEntry_data();
     void savesSignedTrimmedEntry();
-    void pastedMinusDoesNotFlipTheType();
+    void pastedAmountPassesKeyFilter_data();
+    void pastedAmountPassesKeyFilter();
+    void amountNoBoxHoldsRefused();
     void commaDecimalSeparatorRoundTrip();
     void editLoadsAndRewritesTheSameRow();
     void zeroAmountOpensAsDebitAndStaysZero();
@@ -370,20 +372,60 @@ void TestIncluiValor::savesSignedTrimmedEntry()
     QVERIFY(m_fx->scripted.messages.isEmpty());
 }
 
-void TestIncluiValor::pastedMinusDoesNotFlipTheType()
+void TestIncluiValor::pastedAmountPassesKeyFilter_data()
 {
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("stored");
+    QTest::newRow("minus does not flip the type") << "-5" << "5" << -5.0;
+    QTest::newRow("exponent") << "1e308" << "1308" << -1308.0;
+    QTest::newRow("a thousand million by exponent") << "1e9" << "19" << -19.0;
+}
+
+void TestIncluiValor::pastedAmountPassesKeyFilter()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    QFETCH(double, stored);
     LocaleScope scope(QStringLiteral("en_US"));
-    QApplication::clipboard()->setText(QStringLiteral("-5"));
-    QString pasted;
+    QApplication::clipboard()->setText(pasted);
+    QString inBox;
     executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
         dlg.editValor()->paste(); // what Ctrl+V does (QTest gives the key no control character)
-        pasted = dlg.editValor()->text();
+        inBox = dlg.editValor()->text();
         clica(dlg.buttonOK());
     });
-    QCOMPARE(pasted, QStringLiteral("-5"));
+    QCOMPARE(inBox, shown);
     const QList<Lancamento> rows = m_fx->lancamentos();
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].valor, -5.0); // a debit, as the type says
+    QCOMPARE(rows[0].valor, stored); // a debit, as the type says
+}
+
+// A row another program wrote with an amount no box can hold opens for
+// edit; OK refuses it and keeps the dialog, and nothing is written.
+void TestIncluiValor::amountNoBoxHoldsRefused()
+{
+    LocaleScope scope(QStringLiteral("en_US"));
+    const qint64 id = m_fx->insere(Hoje, QStringLiteral("Outro programa"), 1, -1e308);
+    bool stayedOpen = false;
+    QString shown;
+    const int result = executa(int(id), [&](TformIncluirValor &dlg) {
+        QTRY_VERIFY(dlg.isActiveWindow());
+        shown = dlg.editValor->text();
+        digita(dlg.editDescricao, QStringLiteral(" mudou"));
+        clica(dlg.buttonOK);
+        stayedOpen = dlg.isVisible();
+        QTRY_VERIFY(dlg.editValor->hasFocus());
+    });
+    QCOMPARE(shown, QStringLiteral("1e+308"));
+    QVERIFY(stayedOpen);
+    QCOMPARE(result, mrCancel);
+    QCOMPARE(m_fx->scripted.messages, QStringList{QStringLiteral("Valor inválido")});
+    QVERIFY(m_fx->scripted.errors.isEmpty());
+    const QList<Lancamento> rows = m_fx->lancamentos();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].descricao, QStringLiteral("Outro programa"));
+    QCOMPARE(rows[0].valor, -1e308);
 }
 
 void TestIncluiValor::commaDecimalSeparatorRoundTrip()

@@ -380,6 +380,7 @@ void TestMainWindow::balanceColour_data()
     QTest::newRow("below half a cent") << QList<double>{-0.004} << "0.00" << false;
     QTest::newRow("above half a cent") << QList<double>{-0.006} << "-0.01" << true;
     QTest::newRow("positive") << QList<double>{0.01} << "0.01" << false;
+    QTest::newRow("beyond any box, from another program") << QList<double>{-1e308, 5.0} << "-1e+308" << true;
 }
 
 void TestMainWindow::balanceColour()
@@ -394,6 +395,12 @@ void TestMainWindow::balanceColour()
     QCOMPARE(m_janela->editSaldo->text(), shown);
     const QColor colour = m_janela->editSaldo->palette().color(QPalette::Text);
     QCOMPARE(colour, red ? QColor(Qt::red) : corNormal());
+    // The chart of the same rows, and the statement again, without an error.
+    QTabBar *bar = m_janela->TabControl->barra();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    QCOMPARE(m_janela->editSaldo->text(), shown);
+    QVERIFY2(m_fx->scripted.errors.isEmpty(), qPrintable(m_fx->scripted.errors.join(u'|')));
 }
 
 void TestMainWindow::gridFollowsStatementCursor()

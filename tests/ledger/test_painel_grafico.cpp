@@ -334,6 +334,7 @@ void TestPainelGrafico::sumsInCents_data()
     QTest::newRow("many tenths") << QList<double>(10, -0.1) << 1.0 << u"1.00"_s;
     QTest::newRow("under a cent") << QList<double>{-0.004} << 0.0 << u"0.00"_s;
     QTest::newRow("large") << QList<double>{-1234567.89, -0.11} << 1234568.0 << u"1234568.00"_s;
+    QTest::newRow("beyond any box, from another program") << QList<double>{-1e308} << 1e308 << u"1e+308"_s;
 }
 
 void TestPainelGrafico::sumsInCents()

@@ -8,8 +8,11 @@
 #include "app/modal_result.h"
 #include "controls/GradBtn.h"
 #include "planning/cofrel_inclui_mes.h"
+#include "support/scripted_interaction.h"
 #include "support/test_folder.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +69,7 @@ private Q_SLOTS:
     void categoryRuleNotByProgram();
     void amountFilter_data();
     void amountFilter();
+    void amountNoBoxHoldsRefused();
     void okComputesWithoutChecks_data();
     void okComputesWithoutChecks();
     void okTrimsDescription();
@@ -249,26 +253,60 @@ void TestIncluiMes::amountFilter_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("pasted");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("second separator refused") << "en_US" << "1.2.3" << "1.23";
-    QTest::newRow("minus and letters swallowed") << "en_US" << "-5a0" << "50";
-    QTest::newRow("comma under comma locale") << "pt_BR" << "12,50" << "12,50";
-    QTest::newRow("dot under comma locale swallowed") << "pt_BR" << "12.50" << "1250";
-    QTest::newRow("at most twelve characters") << "en_US" << "1234567890123" << "123456789012";
+    QTest::newRow("second separator refused") << "en_US" << "1.2.3" << false << "1.23";
+    QTest::newRow("minus and letters swallowed") << "en_US" << "-5a0" << false << "50";
+    QTest::newRow("comma under comma locale") << "pt_BR" << "12,50" << false << "12,50";
+    QTest::newRow("dot under comma locale swallowed") << "pt_BR" << "12.50" << false << "1250";
+    QTest::newRow("at most twelve characters") << "en_US" << "1234567890123" << false << "123456789012";
+    QTest::newRow("pasted exponent") << "en_US" << "1e308" << true << "1308";
+    QTest::newRow("pasted minus and grouping") << "pt_BR" << "-1.234,5" << true << "1234,5";
 }
 
 void TestIncluiMes::amountFilter()
 {
     QFETCH(QString, locale);
     QFETCH(QString, typed);
+    QFETCH(bool, pasted);
     QFETCH(QString, expected);
     LocaleScope scope(locale);
     TformIncluiMes &d = *m_dialog;
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
-    digita(d.editValor(), typed);
+    if (pasted) {
+        d.editValor()->clear();
+        QApplication::clipboard()->setText(typed);
+        d.editValor()->paste();
+    } else {
+        digita(d.editValor(), typed);
+    }
     QCOMPARE(d.editValor()->text(), expected);
     d.reject();
+}
+
+// An amount no box can hold (a plan row another program wrote, prefilled
+// by the alter) is refused on OK: the dialog stays, no result is set.
+void TestIncluiMes::amountNoBoxHoldsRefused()
+{
+    LocaleScope scope(QStringLiteral("en_US"));
+    ScriptedInteraction interacao;
+    TformIncluiMes &d = *m_dialog;
+    d.PlanValor = 7.0;
+    d.editValor->setText(FormatValor(1e308));
+    bool stayedOpen = false;
+    RespostaModal answer(d.objectName(), [&](QWidget *) {
+        QTRY_VERIFY(d.isActiveWindow());
+        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        stayedOpen = d.isVisible();
+        QTRY_VERIFY(d.editValor->hasFocus());
+        d.reject();
+    });
+    QCOMPARE(d.exec(), mrCancel);
+    QVERIFY(answer.executou());
+    QVERIFY(stayedOpen);
+    QCOMPARE(interacao.messages, QStringList{QStringLiteral("Valor inválido")});
+    QCOMPARE(d.PlanValor, 7.0);
 }
 
 void TestIncluiMes::okComputesWithoutChecks_data()

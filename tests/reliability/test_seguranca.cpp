@@ -94,6 +94,7 @@ class TestSeguranca final : public QObject {
 
 private Q_SLOTS:
     void pastaEArquivosSoDoDono();
+    void modosAbertosSaoFechadosNaPartida();
     void senhaNuncaComoDigitada();
     void nomesEDescricoesVaoComoParametros_data();
     void nomesEDescricoesVaoComoParametros();
@@ -135,6 +136,38 @@ void TestSeguranca::pastaEArquivosSoDoDono()
     for (const QString &nome : arquivos)
         QVERIFY2(modo(QDir(dados).filePath(nome)) == 0600, qPrintable(nome));
     QCOMPARE(modo(dados), 0700);
+}
+
+// A folder copied or unpacked open to everyone is closed again when the
+// program starts: the folder and every file of the program's; a file of
+// someone else's there keeps its mode.
+void TestSeguranca::modosAbertosSaoFechadosNaPartida()
+{
+    TestFolder pasta;
+    pasta.addUser(u"Ana"_s, u"segredo"_s);
+    data::Database::closeAll();
+    const QString dados = QDir::cleanPath(pasta.dataDir());
+    QFile alheio(QDir(dados).filePath(u"leia-me.txt"_s));
+    QVERIFY(alheio.open(QIODevice::WriteOnly));
+    alheio.close();
+    const QStringList nossos = QDir(dados).entryList({u"*.db"_s, u".cofrel-principal.db"_s},
+                                                     QDir::Files | QDir::Hidden);
+    QCOMPARE(nossos.size(), 6);
+    QVERIFY(::chmod(QFile::encodeName(dados).constData(), 0777) == 0);
+    for (const QString &nome : nossos + QStringList{u"leia-me.txt"_s})
+        QVERIFY(::chmod(QFile::encodeName(QDir(dados).filePath(nome)).constData(), 0666) == 0);
+
+    ScriptedInteraction interacao;
+    createForms();
+    const auto fim = qScopeGuard([] { destroyForms(); });
+    forms().CofrelLogin->show();
+    QCOMPARE(forms().CofrelLogin->comboUsuario->count(), 1);
+    forms().CofrelLogin->hide();
+
+    QCOMPARE(modo(dados), 0700);
+    for (const QString &nome : nossos)
+        QVERIFY2(modo(QDir(dados).filePath(nome)) == 0600, qPrintable(nome));
+    QCOMPARE(modo(alheio.fileName()), 0666);
 }
 
 void TestSeguranca::senhaNuncaComoDigitada()

@@ -26,9 +26,10 @@ bool ScriptedInteraction::question(const QString &text, const QString &title, Qu
     return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
 }
 
-void ScriptedInteraction::error(const QString &text)
+void ScriptedInteraction::error(const QString &text, const QString &details)
 {
     errors.append(text);
+    errorDetails.append(details);
     if (onError)
         onError(text);
 }

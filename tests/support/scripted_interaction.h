@@ -29,12 +29,13 @@ public:
 
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title, QuestionIcon icon) override;
-    void error(const QString &text) override;
+    void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
 
     QStringList messages;
     QStringList errors;
+    QStringList errorDetails; // one for each error, empty when none
     QList<Question> questions;
     QList<HelpRequest> helpRequests;
     int beeps = 0;
