@@ -391,11 +391,11 @@ QStringList Query::queryPlan()
 
 void Query::readEachRow(const std::function<void(const Statement &row)> &visit)
 {
-    requireOpen();
-    Statement walk(m_db->connection(), effectiveSql(), m_attachedFiles.value(0), u"ler"_s);
-    bindPending(walk);
-    while (walk.step(u"ler"_s))
-        visit(walk);
+    open();
+    const std::unique_ptr<Statement> walk = Statement::prepare(*m_db, runText(), m_table.fileName, u"ler"_s);
+    bindParameters(*walk);
+    while (walk->step(u"ler"_s))
+        visit(*walk);
 }
 
 // ---- The walk ---------------------------------------------------------------
