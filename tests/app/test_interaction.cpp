@@ -102,7 +102,7 @@ void TestInteraction::realBoxes()
         caixas.message(texto);
         break;
     case Caixa::Erro:
-        caixas.error(texto);
+        caixas.error(texto, {});
         break;
     case Caixa::Pergunta:
     case Caixa::PerguntaComIcone:

@@ -409,13 +409,13 @@ void TestIncluiValor::amountNoBoxHoldsRefused()
     const qint64 id = m_fx->insere(Hoje, QStringLiteral("Outro programa"), 1, -1e308);
     bool stayedOpen = false;
     QString shown;
-    const int result = executa(int(id), [&](TformIncluirValor &dlg) {
+    const int result = executa(Modo::Edicao(id), [&](TformIncluirValor &dlg) {
         QTRY_VERIFY(dlg.isActiveWindow());
-        shown = dlg.editValor->text();
-        digita(dlg.editDescricao, QStringLiteral(" mudou"));
-        clica(dlg.buttonOK);
+        shown = dlg.editValor()->text();
+        digita(dlg.editDescricao(), QStringLiteral(" mudou"));
+        clica(dlg.buttonOK());
         stayedOpen = dlg.isVisible();
-        QTRY_VERIFY(dlg.editValor->hasFocus());
+        QTRY_VERIFY(dlg.editValor()->hasFocus());
     });
     QCOMPARE(shown, QStringLiteral("1e+308"));
     QVERIFY(stayedOpen);

@@ -293,13 +293,13 @@ void TestIncluiMes::amountNoBoxHoldsRefused()
     ScriptedInteraction interacao;
     TformIncluiMes &d = *m_dialog;
     d.PlanValor = 7.0;
-    d.editValor->setText(FormatValor(1e308));
+    d.editValor()->setText(FormatValor(1e308));
     bool stayedOpen = false;
     RespostaModal answer(d.objectName(), [&](QWidget *) {
         QTRY_VERIFY(d.isActiveWindow());
-        QTest::mouseClick(d.buttonOK, Qt::LeftButton);
+        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         stayedOpen = d.isVisible();
-        QTRY_VERIFY(d.editValor->hasFocus());
+        QTRY_VERIFY(d.editValor()->hasFocus());
         d.reject();
     });
     QCOMPARE(d.exec(), mrCancel);
