@@ -272,5 +272,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSenha)
+QTEST_APPLESS_MAIN(TestSenha)
 #include "test_senha.moc"

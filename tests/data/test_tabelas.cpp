@@ -590,5 +590,5 @@ private:
     QString m_dfin;
 };
 
-QTEST_MAIN(TestTabelas)
+QTEST_GUILESS_MAIN(TestTabelas)
 #include "test_tabelas.moc"
