@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/pessoa.h"
 #include "support/scripted_interaction.h"
 #include "support/test_folder.h"
 
@@ -54,11 +55,5 @@ void quandoModal(QWidget *janela, std::function<void()> acao, bool *falhou = nul
 void preencheEConfirma(TformCofrelInclui *janela, const QString &nome, const QString &senha,
                        const QString &confirmacao);
 void preencheEConfirma(TformCofrelInclui *janela, const QString &nome, const QString &senha);
-
-// Types \a texto key by key as a person does, letters outside ASCII included.
-void digita(QWidget *widget, const QString &texto);
-
-// A left click in the middle of a widget.
-void clica(QWidget *widget);
 
 } // namespace cofrel::test

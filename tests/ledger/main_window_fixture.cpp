@@ -109,19 +109,4 @@ std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, i
     return std::make_unique<ModalWatch>(std::move(action), timeoutMs);
 }
 
-void digita(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-void clica(QWidget *widget)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
 } // namespace cofrel::test

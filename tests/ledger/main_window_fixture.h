@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "support/pessoa.h"
 #include "support/scripted_interaction.h"
 #include "support/test_folder.h"
 
@@ -72,11 +73,5 @@ private:
     std::shared_ptr<bool> m_ran;
 };
 std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, int timeoutMs = 10000);
-
-// Types \a text key by key, accented letters included.
-void digita(QWidget *widget, const QString &text);
-
-// A left click in the middle of \a widget, as a person does it.
-void clica(QWidget *widget);
 
 } // namespace cofrel::test

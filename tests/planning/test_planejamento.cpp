@@ -98,511 +98,481 @@ struct Mostrado {
 class TestPlanejamento final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<AmbientePlano>();
+    }
 
-    void layout();
-    void gridShowsPlanInDayOrder();
-    void tableOpenExactlyWhileShown_data();
-    void tableOpenExactlyWhileShown();
-    void missingPlanFileClosesTheWindow();
-    void includeFirstDueDate_data();
-    void includeFirstDueDate();
-    void includeWritesTheDialogResults();
-    void includeStartsFromReset();
-    void alterDueDate_data();
-    void alterDueDate();
-    void alterPrefill_data();
-    void alterPrefill();
-    void commaAmountsRoundTrip();
-    void alterByDoubleClick();
-    void alterOnEmptyTableDoesNothing();
-    void cancelLeavesTableAsItWas_data();
-    void cancelLeavesTableAsItWas();
-    void deleteAsksAndDeletesCurrentRow();
-    void deleteAnsweredNoChangesNothing();
-    void deleteOnEmptyTableAsksNothing();
+    void cleanup()
+    {
+        if (m_env && m_env->planejamento->isVisible())
+            m_env->planejamento->reject();
+        m_env.reset();
+        // No window of the test may stay behind.
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
+
+    void layout()
+    {
+        TformPlanejamento &p = *m_env->planejamento;
+        QCOMPARE(p.windowTitle(), QStringLiteral("Cofrel 1.0 - Planejamento Mensal"));
+        QCOMPARE(p.size(), QSize(499, 361));
+        QVERIFY(p.windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!(p.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(p.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(p.DBGrid->geometry(), QRect(8, 112, 483, 217));
+        const struct {
+            TGradBtn *button;
+            const char16_t *caption;
+            QRect bounds;
+        } buttons[] = {
+            {p.buttonIncluiValor, u"&Incluir valor", {8, 334, 119, 23}},
+            {p.buttonAlteraValor, u"&Alterar valor", {129, 334, 119, 23}},
+            {p.buttonExcluiValor, u"E&xcluir valor", {250, 334, 119, 23}},
+            {p.buttonVoltar, u"&Fechar", {371, 334, 119, 23}},
+        };
+        for (const auto &b : buttons) {
+            QCOMPARE(b.button->Caption(), QString::fromUtf16(b.caption));
+            QCOMPARE(b.button->geometry(), b.bounds);
+            QCOMPARE(b.button->cursor().shape(), Qt::PointingHandCursor);
+        }
+
+        // Tab order: grid, delete, close, alter, include.
+        abre();
+        const QList<QWidget *> order = {p.DBGrid, p.buttonExcluiValor, p.buttonVoltar, p.buttonAlteraValor,
+                                        p.buttonIncluiValor};
+        QList<QWidget *> chain;
+        QWidget *w = p.DBGrid;
+        do {
+            if (order.contains(w) && !chain.contains(w))
+                chain.append(w);
+            w = w->nextInFocusChain();
+        } while (w != p.DBGrid);
+        QCOMPARE(chain, order);
+
+        // Grid columns: the field names as titles, with their widths.
+        QAbstractItemModel *model = p.DBGrid->model();
+        QVERIFY(model);
+        QCOMPARE(model->columnCount(), 3);
+        const QStringList titles = {QStringLiteral("Dia"), QStringLiteral("Descricao"), QStringLiteral("Valor")};
+        const int widths[] = {31, 331, 82};
+        for (int c = 0; c < 3; ++c) {
+            QCOMPARE(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles.at(c));
+            QCOMPARE(p.DBGrid->columnWidth(c), widths[c]);
+        }
+        fecha();
+    }
+
+    void gridShowsPlanInDayOrder()
+    {
+        incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("vinte"), -1.0);
+        incluiNoPlano(5, dia(5, 6, 2025), 1, QStringLiteral("cinco junho"), -2.0);
+        incluiNoPlano(5, dia(5, 4, 2025), 1, QStringLiteral("cinco abril"), -3.0);
+        abre();
+        QAbstractItemModel *model = m_env->planejamento->DBGrid->model();
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("cinco abril"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("cinco junho"));
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("vinte"));
+        QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("20"));
+        fecha();
+    }
+
+    void tableOpenExactlyWhileShown_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Fechar") << "button";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("Escape") << "escape";
+    }
+
+    void tableOpenExactlyWhileShown()
+    {
+        QFETCH(QString, how);
+        data::Table &plano = m_env->dados->TableDFin;
+        QVERIFY(!plano.isOpen());
+        for (int round = 0; round < 2; ++round) { // hidden and shown again
+            abre();
+            QVERIFY(plano.isOpen());
+            QCOMPARE(plano.indexFieldNames(), QStringLiteral("Dia;Data"));
+            if (how == u"button")
+                QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
+            else if (how == u"close")
+                m_env->planejamento->close();
+            else
+                QTest::keyClick(m_env->planejamento, Qt::Key_Escape);
+            QTRY_VERIFY(!m_env->planejamento->isVisible());
+            QVERIFY(!plano.isOpen());
+            QCOMPARE(m_env->planejamento->result(), mrCancel);
+        }
+    }
+
+    void missingPlanFileClosesTheWindow()
+    {
+        const QString file = m_env->arquivoPlano();
+        QVERIFY(QFile::remove(file));
+        m_env->planejamento->open();
+        QTRY_VERIFY(!m_env->planejamento->isVisible());
+        QCOMPARE(m_env->interacao.errors.size(), 1);
+        QVERIFY2(m_env->interacao.errors.first().contains(loginContext().DFinTableName, Qt::CaseInsensitive),
+                 qPrintable(m_env->interacao.errors.first()));
+        QVERIFY(!m_env->dados->TableDFin.isOpen());
+    }
+
+    void includeFirstDueDate_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QDate>("expected");
+        QTest::newRow("today's day is due today") << dia(15, 3, 2025) << 15 << dia(15, 3, 2025);
+        QTest::newRow("a passed day goes to next month") << dia(15, 3, 2025) << 14 << dia(14, 4, 2025);
+        QTest::newRow("a later day stays this month") << dia(15, 3, 2025) << 31 << dia(31, 3, 2025);
+        QTest::newRow("December rolls the year") << dia(20, 12, 2025) << 5 << dia(5, 1, 2026);
+        QTest::newRow("February lacks the 30th") << dia(10, 2, 2025) << 30 << dia(28, 2, 2025);
+        QTest::newRow("next month lacks the 29th") << dia(30, 1, 2025) << 29 << dia(28, 2, 2025);
+        QTest::newRow("leap year has the 29th") << dia(30, 1, 2024) << 29 << dia(29, 2, 2024);
+        QTest::newRow("day 1 on the last day") << dia(31, 3, 2025) << 1 << dia(1, 4, 2025);
+        QTest::newRow("April lacks the 31st") << dia(2, 4, 2025) << 31 << dia(30, 4, 2025);
+    }
+
+    void includeFirstDueDate()
+    {
+        QFETCH(QDate, today);
+        QFETCH(int, day);
+        QFETCH(QDate, expected);
+        clock::FixedNow fixed(QDateTime(today, QTime(23, 59)));
+        abre();
+        Digitacao what;
+        what.dia = day;
+        what.descricao = QStringLiteral("Aluguel");
+        what.valor = QStringLiteral("800");
+        usaDialogo(m_env->planejamento->buttonIncluiValor, what);
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.size(), 1);
+        QCOMPARE(plan.first().dia, day);
+        QCOMPARE(plan.first().data, expected);
+        fecha();
+    }
+
+    void includeWritesTheDialogResults()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        abre();
+        Digitacao salary;
+        salary.dia = 5;
+        salary.categoria = CategoriaTrabalho - 1; // the rule turns the type to credit
+        salary.descricao = QStringLiteral("  Salario  ");
+        salary.valor = QStringLiteral("2500.75");
+        usaDialogo(m_env->planejamento->buttonIncluiValor, salary);
+
+        Digitacao blanks;
+        blanks.dia = 20;
+        blanks.categoria = 4;
+        blanks.descricao = QStringLiteral("   ");
+        blanks.valor = QString();
+        usaDialogo(m_env->planejamento->buttonIncluiValor, blanks);
+
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.size(), 2);
+        QCOMPARE(plan.at(0).dia, 5);
+        QCOMPARE(plan.at(0).data, dia(5, 4, 2025));
+        QCOMPARE(plan.at(0).categoria, CategoriaTrabalho);
+        QCOMPARE(plan.at(0).descricao, QStringLiteral("Salario"));
+        QCOMPARE(plan.at(0).valor, 2500.75);
+        QCOMPARE(plan.at(1).dia, 20);
+        QCOMPARE(plan.at(1).categoria, 5);
+        QCOMPARE(plan.at(1).descricao, QString());
+        QCOMPARE(plan.at(1).valor, 0.0); // empty amount, debit: zero
+        // The grid lists both, the new rows included.
+        QCOMPARE(m_env->planejamento->DBGrid->model()->rowCount(), 2);
+        fecha();
+    }
+
+    void includeStartsFromReset()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(17, dia(17, 3, 2025), 6, QStringLiteral("Salario"), 3000);
+        abre();
+        // An alter leaves its values in the dialog; include starts afresh.
+        usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
+        const Mostrado shown = usaDialogo(m_env->planejamento->buttonIncluiValor, {}, QStringLiteral("cancel"));
+        QCOMPARE(shown.dia, 1);
+        QCOMPARE(shown.categoria, 0);
+        QCOMPARE(shown.tipo, TipoDebito);
+        QCOMPARE(shown.descricao, QString());
+        QCOMPARE(shown.valor, QString());
+        fecha();
+    }
+
+    void alterDueDate_data()
+    {
+        QTest::addColumn<int>("newDay");
+        QTest::addColumn<QString>("newAmount");
+        QTest::addColumn<QDate>("expected");
+        QTest::newRow("only the amount: date kept though passed") << 10 << "75" << dia(10, 1, 2025);
+        QTest::newRow("day 12: next month") << 12 << "50" << dia(12, 4, 2025);
+        QTest::newRow("day 20: this month") << 20 << "50" << dia(20, 3, 2025);
+        QTest::newRow("day 15: today") << 15 << "50" << dia(15, 3, 2025);
+    }
+
+    void alterDueDate()
+    {
+        QFETCH(int, newDay);
+        QFETCH(QString, newAmount);
+        QFETCH(QDate, expected);
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        const qint64 other = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("outro"), -9.0);
+        const qint64 id = incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
+        abre();
+        selecionaLinha(1); // day 10 comes after day 3
+        Digitacao what;
+        what.dia = newDay;
+        what.valor = newAmount;
+        usaDialogo(m_env->planejamento->buttonAlteraValor, what);
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.size(), 2);
+        QCOMPARE(plan.at(0).transacao, other);
+        QCOMPARE(plan.at(0).data, dia(3, 4, 2025)); // the other row untouched
+        QCOMPARE(plan.at(0).valor, -9.0);
+        QCOMPARE(plan.at(1).transacao, id);
+        QCOMPARE(plan.at(1).dia, newDay);
+        QCOMPARE(plan.at(1).data, expected);
+        QCOMPARE(plan.at(1).categoria, 2);
+        QCOMPARE(plan.at(1).descricao, QStringLiteral("Escola"));
+        QCOMPARE(plan.at(1).valor, -newAmount.toDouble());
+        fecha();
+    }
+
+    void alterPrefill_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("expectedType");
+        QTest::addColumn<QString>("expectedAmount");
+        QTest::newRow("debit") << -150.0 << TipoDebito << "150.00";
+        QTest::newRow("credit") << 2500.5 << TipoCredito << "2500.50";
+        QTest::newRow("zero is credit") << 0.0 << TipoCredito << "0.00";
+    }
+
+    void alterPrefill()
+    {
+        QFETCH(double, stored);
+        QFETCH(int, expectedType);
+        QFETCH(QString, expectedAmount);
+        LocaleScope scope(QStringLiteral("en_US"));
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(28, dia(28, 3, 2025), 7, QStringLiteral("Onibus"), stored);
+        abre();
+        const Mostrado shown = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("ok"));
+        QCOMPARE(shown.dia, 28);
+        QCOMPARE(shown.categoria, 6);
+        QCOMPARE(shown.tipo, expectedType);
+        QCOMPARE(shown.descricao, QStringLiteral("Onibus"));
+        QCOMPARE(shown.valor, expectedAmount);
+        // OK without changes writes the same values back (a zero stays zero).
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.first().valor, stored);
+        QCOMPARE(plan.first().data, dia(28, 3, 2025));
+        fecha();
+    }
+
+    void commaAmountsRoundTrip()
+    {
+        LocaleScope scope(QStringLiteral("pt_BR"));
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        abre();
+        Digitacao what;
+        what.dia = 9;
+        what.tipo = TipoDebito;
+        what.valor = QStringLiteral("12,50");
+        usaDialogo(m_env->planejamento->buttonIncluiValor, what);
+        QCOMPARE(lePlano().first().valor, -12.5);
+
+        // A zero typed as debit opens as credit with 0,00.
+        Digitacao zero;
+        zero.valor = QStringLiteral("0");
+        zero.tipo = TipoDebito;
+        const Mostrado first = usaDialogo(m_env->planejamento->buttonAlteraValor, zero);
+        QCOMPARE(first.valor, QStringLiteral("12,50"));
+        QCOMPARE(first.tipo, TipoDebito);
+        const Mostrado second = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
+        QCOMPARE(second.valor, QStringLiteral("0,00"));
+        QCOMPARE(second.tipo, TipoCredito);
+        QCOMPARE(lePlano().first().valor, 0.0);
+        fecha();
+    }
+
+    void alterByDoubleClick()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
+        const qint64 id = incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
+        abre();
+        DataGrid *grid = m_env->planejamento->DBGrid;
+        TformIncluiMes &d = *m_env->incluiMes;
+        QString shownDescription;
+        RespostaModal answer(d.objectName(), [&](QWidget *) {
+            shownDescription = d.editDescricao()->text();
+            digita(d.editDescricao(), QStringLiteral("dois alterado"));
+            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
+        });
+        const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QVERIFY(answer.executou());
+        QCOMPARE(shownDescription, QStringLiteral("dois"));
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.at(1).transacao, id);
+        QCOMPARE(plan.at(1).descricao, QStringLiteral("dois alterado"));
+        QCOMPARE(plan.at(0).descricao, QStringLiteral("um"));
+        fecha();
+    }
+
+    void alterOnEmptyTableDoesNothing()
+    {
+        abre();
+        TformIncluiMes &d = *m_env->incluiMes;
+        RespostaModal answer(d.objectName(), [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
+        QTest::mouseClick(m_env->planejamento->buttonAlteraValor, Qt::LeftButton);
+        DataGrid *grid = m_env->planejamento->DBGrid;
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+        QCoreApplication::processEvents();
+        QCOMPARE(answer.mostrada(), 0);
+        QVERIFY(lePlano().isEmpty());
+        QVERIFY(m_env->interacao.errors.isEmpty());
+        fecha();
+    }
+
+    void cancelLeavesTableAsItWas_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("include, Cancelar") << "include" << "cancel";
+        QTest::newRow("include, close box") << "include" << "close";
+        QTest::newRow("alter, Cancelar") << "alter" << "cancel";
+        QTest::newRow("alter, close box") << "alter" << "close";
+    }
+
+    void cancelLeavesTableAsItWas()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, ending);
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
+        const QList<LinhaPlano> before = lePlano();
+        abre();
+        Digitacao what;
+        what.dia = 20;
+        what.categoria = 3;
+        what.descricao = QStringLiteral("mudado");
+        what.valor = QStringLiteral("1");
+        TGradBtn *target = button == u"include" ? m_env->planejamento->buttonIncluiValor
+                                                 : m_env->planejamento->buttonAlteraValor;
+        usaDialogo(target, what, ending);
+        const QList<LinhaPlano> after = lePlano();
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.first().dia, before.first().dia);
+        QCOMPARE(after.first().data, before.first().data);
+        QCOMPARE(after.first().descricao, before.first().descricao);
+        QCOMPARE(after.first().valor, before.first().valor);
+        QCOMPARE(after.first().categoria, before.first().categoria);
+        fecha();
+    }
+
+    void deleteAsksAndDeletesCurrentRow()
+    {
+        const qint64 first = incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
+        incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
+        const qint64 third = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("tres"), -3.0);
+        abre();
+        selecionaLinha(1);
+        m_env->interacao.answers = {true};
+        QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
+        QCOMPARE(m_env->interacao.questions.size(), 1);
+        const auto &q = m_env->interacao.questions.first();
+        QCOMPARE(q.text, QStringLiteral("Deseja realmente apagar este valor?"));
+        QCOMPARE(q.title, QStringLiteral("Cofrel"));
+        QCOMPARE(q.icon, QuestionIcon::None);
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.size(), 2);
+        QCOMPARE(plan.at(0).transacao, first);
+        QCOMPARE(plan.at(1).transacao, third);
+        QCOMPARE(m_env->planejamento->DBGrid->model()->rowCount(), 2);
+        fecha();
+    }
+
+    void deleteAnsweredNoChangesNothing()
+    {
+        incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
+        abre();
+        m_env->interacao.answers = {false};
+        QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
+        QCOMPARE(m_env->interacao.questions.size(), 1);
+        QCOMPARE(lePlano().size(), 1);
+        fecha();
+    }
+
+    void deleteOnEmptyTableAsksNothing()
+    {
+        abre();
+        m_env->interacao.defaultAnswer = true;
+        QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
+        QVERIFY(m_env->interacao.questions.isEmpty());
+        QVERIFY(m_env->interacao.errors.isEmpty());
+        QVERIFY(lePlano().isEmpty());
+        fecha();
+    }
 
 private:
-    void abre();
-    void fecha();
-    void selecionaLinha(int row);
+    void abre()
+    {
+        TformPlanejamento &p = *m_env->planejamento;
+        p.open(); // modal, as the main window shows it, without blocking the test
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+    }
+
+    void fecha()
+    {
+        QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
+        QTRY_VERIFY(!m_env->planejamento->isVisible());
+    }
+
+    void selecionaLinha(int row)
+    {
+        DataGrid *grid = m_env->planejamento->DBGrid;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(m_env->dados->DataSource3->currentRow(), row);
+    }
+
     // Clicks \a button; the planned-entry dialog that comes up is filled
     // with \a what and ended with \a ending ("ok", "cancel", "close").
-    Mostrado usaDialogo(TGradBtn *button, const Digitacao &what, const QString &ending = QStringLiteral("ok"));
+    Mostrado usaDialogo(TGradBtn *button, const Digitacao &what, const QString &ending = QStringLiteral("ok"))
+    {
+        TformIncluiMes &d = *m_env->incluiMes;
+        Mostrado shown;
+        RespostaModal answer(d.objectName(), [&](QWidget *) {
+            shown.dia = d.comboDia()->currentIndex() + 1;
+            shown.categoria = d.comboCategoria()->currentIndex();
+            shown.tipo = d.comboCredito()->currentIndex();
+            shown.descricao = d.editDescricao()->text();
+            shown.valor = d.editValor()->text();
+            preenche(d, what);
+            if (ending == u"ok")
+                QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
+            else if (ending == u"cancel")
+                QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
+            else
+                d.close();
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (!answer.executou())
+            qWarning("the planned-entry dialog did not come up");
+        return shown;
+    }
 
     std::unique_ptr<AmbientePlano> m_env;
 };
-
-void TestPlanejamento::init()
-{
-    m_env = std::make_unique<AmbientePlano>();
-}
-
-void TestPlanejamento::cleanup()
-{
-    if (m_env && m_env->planejamento->isVisible())
-        m_env->planejamento->reject();
-    m_env.reset();
-    // No window of the test may stay behind.
-    for (QWidget *w : QApplication::topLevelWidgets())
-        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-}
-
-void TestPlanejamento::abre()
-{
-    TformPlanejamento &p = *m_env->planejamento;
-    p.open(); // modal, as the main window shows it, without blocking the test
-    QVERIFY(QTest::qWaitForWindowExposed(&p));
-}
-
-void TestPlanejamento::fecha()
-{
-    QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
-    QTRY_VERIFY(!m_env->planejamento->isVisible());
-}
-
-void TestPlanejamento::selecionaLinha(int row)
-{
-    DataGrid *grid = m_env->planejamento->DBGrid;
-    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(m_env->dados->DataSource3->currentRow(), row);
-}
-
-Mostrado TestPlanejamento::usaDialogo(TGradBtn *button, const Digitacao &what, const QString &ending)
-{
-    TformIncluiMes &d = *m_env->incluiMes;
-    Mostrado shown;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
-        shown.dia = d.comboDia()->currentIndex() + 1;
-        shown.categoria = d.comboCategoria()->currentIndex();
-        shown.tipo = d.comboCredito()->currentIndex();
-        shown.descricao = d.editDescricao()->text();
-        shown.valor = d.editValor()->text();
-        preenche(d, what);
-        if (ending == u"ok")
-            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-        else if (ending == u"cancel")
-            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
-        else
-            d.close();
-    });
-    QTest::mouseClick(button, Qt::LeftButton);
-    if (!answer.executou())
-        qWarning("the planned-entry dialog did not come up");
-    return shown;
-}
-
-void TestPlanejamento::layout()
-{
-    TformPlanejamento &p = *m_env->planejamento;
-    QCOMPARE(p.windowTitle(), QStringLiteral("Cofrel 1.0 - Planejamento Mensal"));
-    QCOMPARE(p.size(), QSize(499, 361));
-    QVERIFY(p.windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(!(p.windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(p.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(p.DBGrid->geometry(), QRect(8, 112, 483, 217));
-    const struct {
-        TGradBtn *button;
-        const char16_t *caption;
-        QRect bounds;
-    } buttons[] = {
-        {p.buttonIncluiValor, u"&Incluir valor", {8, 334, 119, 23}},
-        {p.buttonAlteraValor, u"&Alterar valor", {129, 334, 119, 23}},
-        {p.buttonExcluiValor, u"E&xcluir valor", {250, 334, 119, 23}},
-        {p.buttonVoltar, u"&Fechar", {371, 334, 119, 23}},
-    };
-    for (const auto &b : buttons) {
-        QCOMPARE(b.button->Caption(), QString::fromUtf16(b.caption));
-        QCOMPARE(b.button->geometry(), b.bounds);
-        QCOMPARE(b.button->cursor().shape(), Qt::PointingHandCursor);
-    }
-
-    // Tab order: grid, delete, close, alter, include.
-    abre();
-    const QList<QWidget *> order = {p.DBGrid, p.buttonExcluiValor, p.buttonVoltar, p.buttonAlteraValor,
-                                    p.buttonIncluiValor};
-    QList<QWidget *> chain;
-    QWidget *w = p.DBGrid;
-    do {
-        if (order.contains(w) && !chain.contains(w))
-            chain.append(w);
-        w = w->nextInFocusChain();
-    } while (w != p.DBGrid);
-    QCOMPARE(chain, order);
-
-    // Grid columns: the field names as titles, with their widths.
-    QAbstractItemModel *model = p.DBGrid->model();
-    QVERIFY(model);
-    QCOMPARE(model->columnCount(), 3);
-    const QStringList titles = {QStringLiteral("Dia"), QStringLiteral("Descricao"), QStringLiteral("Valor")};
-    const int widths[] = {31, 331, 82};
-    for (int c = 0; c < 3; ++c) {
-        QCOMPARE(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles.at(c));
-        QCOMPARE(p.DBGrid->columnWidth(c), widths[c]);
-    }
-    fecha();
-}
-
-void TestPlanejamento::gridShowsPlanInDayOrder()
-{
-    incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("vinte"), -1.0);
-    incluiNoPlano(5, dia(5, 6, 2025), 1, QStringLiteral("cinco junho"), -2.0);
-    incluiNoPlano(5, dia(5, 4, 2025), 1, QStringLiteral("cinco abril"), -3.0);
-    abre();
-    QAbstractItemModel *model = m_env->planejamento->DBGrid->model();
-    QCOMPARE(model->rowCount(), 3);
-    QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("cinco abril"));
-    QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("cinco junho"));
-    QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("vinte"));
-    QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("20"));
-    fecha();
-}
-
-void TestPlanejamento::tableOpenExactlyWhileShown_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Fechar") << "button";
-    QTest::newRow("close box") << "close";
-    QTest::newRow("Escape") << "escape";
-}
-
-void TestPlanejamento::tableOpenExactlyWhileShown()
-{
-    QFETCH(QString, how);
-    data::Table &plano = m_env->dados->TableDFin;
-    QVERIFY(!plano.isOpen());
-    for (int round = 0; round < 2; ++round) { // hidden and shown again
-        abre();
-        QVERIFY(plano.isOpen());
-        QCOMPARE(plano.indexFieldNames(), QStringLiteral("Dia;Data"));
-        if (how == u"button")
-            QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
-        else if (how == u"close")
-            m_env->planejamento->close();
-        else
-            QTest::keyClick(m_env->planejamento, Qt::Key_Escape);
-        QTRY_VERIFY(!m_env->planejamento->isVisible());
-        QVERIFY(!plano.isOpen());
-        QCOMPARE(m_env->planejamento->result(), mrCancel);
-    }
-}
-
-void TestPlanejamento::missingPlanFileClosesTheWindow()
-{
-    const QString file = m_env->arquivoPlano();
-    QVERIFY(QFile::remove(file));
-    m_env->planejamento->open();
-    QTRY_VERIFY(!m_env->planejamento->isVisible());
-    QCOMPARE(m_env->interacao.errors.size(), 1);
-    QVERIFY2(m_env->interacao.errors.first().contains(loginContext().DFinTableName, Qt::CaseInsensitive),
-             qPrintable(m_env->interacao.errors.first()));
-    QVERIFY(!m_env->dados->TableDFin.isOpen());
-}
-
-void TestPlanejamento::includeFirstDueDate_data()
-{
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<int>("day");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("today's day is due today") << dia(15, 3, 2025) << 15 << dia(15, 3, 2025);
-    QTest::newRow("a passed day goes to next month") << dia(15, 3, 2025) << 14 << dia(14, 4, 2025);
-    QTest::newRow("a later day stays this month") << dia(15, 3, 2025) << 31 << dia(31, 3, 2025);
-    QTest::newRow("December rolls the year") << dia(20, 12, 2025) << 5 << dia(5, 1, 2026);
-    QTest::newRow("February lacks the 30th") << dia(10, 2, 2025) << 30 << dia(28, 2, 2025);
-    QTest::newRow("next month lacks the 29th") << dia(30, 1, 2025) << 29 << dia(28, 2, 2025);
-    QTest::newRow("leap year has the 29th") << dia(30, 1, 2024) << 29 << dia(29, 2, 2024);
-    QTest::newRow("day 1 on the last day") << dia(31, 3, 2025) << 1 << dia(1, 4, 2025);
-    QTest::newRow("April lacks the 31st") << dia(2, 4, 2025) << 31 << dia(30, 4, 2025);
-}
-
-void TestPlanejamento::includeFirstDueDate()
-{
-    QFETCH(QDate, today);
-    QFETCH(int, day);
-    QFETCH(QDate, expected);
-    clock::FixedNow fixed(QDateTime(today, QTime(23, 59)));
-    abre();
-    Digitacao what;
-    what.dia = day;
-    what.descricao = QStringLiteral("Aluguel");
-    what.valor = QStringLiteral("800");
-    usaDialogo(m_env->planejamento->buttonIncluiValor, what);
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.size(), 1);
-    QCOMPARE(plan.first().dia, day);
-    QCOMPARE(plan.first().data, expected);
-    fecha();
-}
-
-void TestPlanejamento::includeWritesTheDialogResults()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    abre();
-    Digitacao salary;
-    salary.dia = 5;
-    salary.categoria = CategoriaTrabalho - 1; // the rule turns the type to credit
-    salary.descricao = QStringLiteral("  Salario  ");
-    salary.valor = QStringLiteral("2500.75");
-    usaDialogo(m_env->planejamento->buttonIncluiValor, salary);
-
-    Digitacao blanks;
-    blanks.dia = 20;
-    blanks.categoria = 4;
-    blanks.descricao = QStringLiteral("   ");
-    blanks.valor = QString();
-    usaDialogo(m_env->planejamento->buttonIncluiValor, blanks);
-
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.size(), 2);
-    QCOMPARE(plan.at(0).dia, 5);
-    QCOMPARE(plan.at(0).data, dia(5, 4, 2025));
-    QCOMPARE(plan.at(0).categoria, CategoriaTrabalho);
-    QCOMPARE(plan.at(0).descricao, QStringLiteral("Salario"));
-    QCOMPARE(plan.at(0).valor, 2500.75);
-    QCOMPARE(plan.at(1).dia, 20);
-    QCOMPARE(plan.at(1).categoria, 5);
-    QCOMPARE(plan.at(1).descricao, QString());
-    QCOMPARE(plan.at(1).valor, 0.0); // empty amount, debit: zero
-    // The grid lists both, the new rows included.
-    QCOMPARE(m_env->planejamento->DBGrid->model()->rowCount(), 2);
-    fecha();
-}
-
-void TestPlanejamento::includeStartsFromReset()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(17, dia(17, 3, 2025), 6, QStringLiteral("Salario"), 3000);
-    abre();
-    // An alter leaves its values in the dialog; include starts afresh.
-    usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
-    const Mostrado shown = usaDialogo(m_env->planejamento->buttonIncluiValor, {}, QStringLiteral("cancel"));
-    QCOMPARE(shown.dia, 1);
-    QCOMPARE(shown.categoria, 0);
-    QCOMPARE(shown.tipo, TipoDebito);
-    QCOMPARE(shown.descricao, QString());
-    QCOMPARE(shown.valor, QString());
-    fecha();
-}
-
-void TestPlanejamento::alterDueDate_data()
-{
-    QTest::addColumn<int>("newDay");
-    QTest::addColumn<QString>("newAmount");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("only the amount: date kept though passed") << 10 << "75" << dia(10, 1, 2025);
-    QTest::newRow("day 12: next month") << 12 << "50" << dia(12, 4, 2025);
-    QTest::newRow("day 20: this month") << 20 << "50" << dia(20, 3, 2025);
-    QTest::newRow("day 15: today") << 15 << "50" << dia(15, 3, 2025);
-}
-
-void TestPlanejamento::alterDueDate()
-{
-    QFETCH(int, newDay);
-    QFETCH(QString, newAmount);
-    QFETCH(QDate, expected);
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    const qint64 other = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("outro"), -9.0);
-    const qint64 id = incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
-    abre();
-    selecionaLinha(1); // day 10 comes after day 3
-    Digitacao what;
-    what.dia = newDay;
-    what.valor = newAmount;
-    usaDialogo(m_env->planejamento->buttonAlteraValor, what);
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.size(), 2);
-    QCOMPARE(plan.at(0).transacao, other);
-    QCOMPARE(plan.at(0).data, dia(3, 4, 2025)); // the other row untouched
-    QCOMPARE(plan.at(0).valor, -9.0);
-    QCOMPARE(plan.at(1).transacao, id);
-    QCOMPARE(plan.at(1).dia, newDay);
-    QCOMPARE(plan.at(1).data, expected);
-    QCOMPARE(plan.at(1).categoria, 2);
-    QCOMPARE(plan.at(1).descricao, QStringLiteral("Escola"));
-    QCOMPARE(plan.at(1).valor, -newAmount.toDouble());
-    fecha();
-}
-
-void TestPlanejamento::alterPrefill_data()
-{
-    QTest::addColumn<double>("stored");
-    QTest::addColumn<int>("expectedType");
-    QTest::addColumn<QString>("expectedAmount");
-    QTest::newRow("debit") << -150.0 << TipoDebito << "150.00";
-    QTest::newRow("credit") << 2500.5 << TipoCredito << "2500.50";
-    QTest::newRow("zero is credit") << 0.0 << TipoCredito << "0.00";
-}
-
-void TestPlanejamento::alterPrefill()
-{
-    QFETCH(double, stored);
-    QFETCH(int, expectedType);
-    QFETCH(QString, expectedAmount);
-    LocaleScope scope(QStringLiteral("en_US"));
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(28, dia(28, 3, 2025), 7, QStringLiteral("Onibus"), stored);
-    abre();
-    const Mostrado shown = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("ok"));
-    QCOMPARE(shown.dia, 28);
-    QCOMPARE(shown.categoria, 6);
-    QCOMPARE(shown.tipo, expectedType);
-    QCOMPARE(shown.descricao, QStringLiteral("Onibus"));
-    QCOMPARE(shown.valor, expectedAmount);
-    // OK without changes writes the same values back (a zero stays zero).
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.first().valor, stored);
-    QCOMPARE(plan.first().data, dia(28, 3, 2025));
-    fecha();
-}
-
-void TestPlanejamento::commaAmountsRoundTrip()
-{
-    LocaleScope scope(QStringLiteral("pt_BR"));
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    abre();
-    Digitacao what;
-    what.dia = 9;
-    what.tipo = TipoDebito;
-    what.valor = QStringLiteral("12,50");
-    usaDialogo(m_env->planejamento->buttonIncluiValor, what);
-    QCOMPARE(lePlano().first().valor, -12.5);
-
-    // A zero typed as debit opens as credit with 0,00.
-    Digitacao zero;
-    zero.valor = QStringLiteral("0");
-    zero.tipo = TipoDebito;
-    const Mostrado first = usaDialogo(m_env->planejamento->buttonAlteraValor, zero);
-    QCOMPARE(first.valor, QStringLiteral("12,50"));
-    QCOMPARE(first.tipo, TipoDebito);
-    const Mostrado second = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
-    QCOMPARE(second.valor, QStringLiteral("0,00"));
-    QCOMPARE(second.tipo, TipoCredito);
-    QCOMPARE(lePlano().first().valor, 0.0);
-    fecha();
-}
-
-void TestPlanejamento::alterByDoubleClick()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-    const qint64 id = incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
-    abre();
-    DataGrid *grid = m_env->planejamento->DBGrid;
-    TformIncluiMes &d = *m_env->incluiMes;
-    QString shownDescription;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
-        shownDescription = d.editDescricao()->text();
-        digita(d.editDescricao(), QStringLiteral("dois alterado"));
-        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-    });
-    const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    QVERIFY(answer.executou());
-    QCOMPARE(shownDescription, QStringLiteral("dois"));
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.at(1).transacao, id);
-    QCOMPARE(plan.at(1).descricao, QStringLiteral("dois alterado"));
-    QCOMPARE(plan.at(0).descricao, QStringLiteral("um"));
-    fecha();
-}
-
-void TestPlanejamento::alterOnEmptyTableDoesNothing()
-{
-    abre();
-    TformIncluiMes &d = *m_env->incluiMes;
-    RespostaModal answer(d.objectName(), [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
-    QTest::mouseClick(m_env->planejamento->buttonAlteraValor, Qt::LeftButton);
-    DataGrid *grid = m_env->planejamento->DBGrid;
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
-    QCoreApplication::processEvents();
-    QCOMPARE(answer.mostrada(), 0);
-    QVERIFY(lePlano().isEmpty());
-    QVERIFY(m_env->interacao.errors.isEmpty());
-    fecha();
-}
-
-void TestPlanejamento::cancelLeavesTableAsItWas_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("ending");
-    QTest::newRow("include, Cancelar") << "include" << "cancel";
-    QTest::newRow("include, close box") << "include" << "close";
-    QTest::newRow("alter, Cancelar") << "alter" << "cancel";
-    QTest::newRow("alter, close box") << "alter" << "close";
-}
-
-void TestPlanejamento::cancelLeavesTableAsItWas()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, ending);
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
-    const QList<LinhaPlano> before = lePlano();
-    abre();
-    Digitacao what;
-    what.dia = 20;
-    what.categoria = 3;
-    what.descricao = QStringLiteral("mudado");
-    what.valor = QStringLiteral("1");
-    TGradBtn *target = button == u"include" ? m_env->planejamento->buttonIncluiValor
-                                             : m_env->planejamento->buttonAlteraValor;
-    usaDialogo(target, what, ending);
-    const QList<LinhaPlano> after = lePlano();
-    QCOMPARE(after.size(), before.size());
-    QCOMPARE(after.first().dia, before.first().dia);
-    QCOMPARE(after.first().data, before.first().data);
-    QCOMPARE(after.first().descricao, before.first().descricao);
-    QCOMPARE(after.first().valor, before.first().valor);
-    QCOMPARE(after.first().categoria, before.first().categoria);
-    fecha();
-}
-
-void TestPlanejamento::deleteAsksAndDeletesCurrentRow()
-{
-    const qint64 first = incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-    incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
-    const qint64 third = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("tres"), -3.0);
-    abre();
-    selecionaLinha(1);
-    m_env->interacao.answers = {true};
-    QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
-    QCOMPARE(m_env->interacao.questions.size(), 1);
-    const auto &q = m_env->interacao.questions.first();
-    QCOMPARE(q.text, QStringLiteral("Deseja realmente apagar este valor?"));
-    QCOMPARE(q.title, QStringLiteral("Cofrel"));
-    QCOMPARE(q.icon, QuestionIcon::None);
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.size(), 2);
-    QCOMPARE(plan.at(0).transacao, first);
-    QCOMPARE(plan.at(1).transacao, third);
-    QCOMPARE(m_env->planejamento->DBGrid->model()->rowCount(), 2);
-    fecha();
-}
-
-void TestPlanejamento::deleteAnsweredNoChangesNothing()
-{
-    incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-    abre();
-    m_env->interacao.answers = {false};
-    QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
-    QCOMPARE(m_env->interacao.questions.size(), 1);
-    QCOMPARE(lePlano().size(), 1);
-    fecha();
-}
-
-void TestPlanejamento::deleteOnEmptyTableAsksNothing()
-{
-    abre();
-    m_env->interacao.defaultAnswer = true;
-    QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
-    QVERIFY(m_env->interacao.questions.isEmpty());
-    QVERIFY(m_env->interacao.errors.isEmpty());
-    QVERIFY(lePlano().isEmpty());
-    fecha();
-}
 
 QTEST_MAIN(TestPlanejamento)
 #include "test_planejamento.moc"

@@ -51,396 +51,6 @@ enum class Resposta { Ok, Cancelar, FechaJanela };
 
 } // namespace
 
-class TestVencidos final : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void dueOnTheDayNotBefore_data();
-    void dueOnTheDayNotBefore();
-    void okBooksTheOccurrenceAndAdvances();
-    void cancelAdvancesWithoutBooking_data();
-    void cancelAdvancesWithoutBooking();
-    void advancesByOneMonthOnItsDay_data();
-    void advancesByOneMonthOnItsDay();
-    void prefill_data();
-    void prefill();
-    void overdueEntryOfferedOneMonthPerRun();
-    void twoDueEntriesEachWithItsBeep();
-    void nothingDueShowsNothing();
-    void runLeavesComponentsClosed();
-    void dialogKeepsNoPlanWorkAfterTheRun();
-    void failedSaveStoresNeither();
-    void failedSaveThenCancelAdvancesOnly();
-    void failedAdvanceStoresNeitherAndEndsTheRun();
-    void failedRunKeepsEarlierAdvances();
-    void crashBetweenBookingAndAdvance_data();
-    void crashBetweenBookingAndAdvance();
-
-private:
-    // One run of the check; each offer is answered with the next answer
-    // (the last one repeats).
-    QList<Oferta> roda(QList<Resposta> answers, std::function<void()> duringOffer = {});
-
-    std::unique_ptr<AmbientePlano> m_env;
-};
-
-void TestVencidos::init()
-{
-    m_env = std::make_unique<AmbientePlano>();
-}
-
-void TestVencidos::cleanup()
-{
-    m_env.reset();
-    for (QWidget *w : QApplication::topLevelWidgets())
-        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-}
-
-QList<Oferta> TestVencidos::roda(QList<Resposta> answers, std::function<void()> duringOffer)
-{
-    TformIncluirValor &d = *m_env->incluirValor;
-    QList<Oferta> offers;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
-        Oferta o;
-        o.data = d.textoData();
-        o.categoria = d.comboCategoria()->currentIndex();
-        o.descricao = d.editDescricao()->text();
-        o.tipo = d.comboCredito()->currentIndex();
-        o.valor = d.editValor()->text();
-        o.entryMode = d.entryMode();
-        o.beeps = m_env->interacao.beeps;
-        offers.append(o);
-        if (duringOffer)
-            duringOffer();
-        const Resposta r = answers.size() > 1 ? answers.takeFirst() : answers.first();
-        switch (r) {
-        case Resposta::Ok:
-            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-            break;
-        case Resposta::Cancelar:
-            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
-            break;
-        case Resposta::FechaJanela:
-            d.close();
-            break;
-        }
-        // A save that failed keeps the dialog open: the person gives up.
-        if (d.isVisible())
-            QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
-    });
-    answer.repetir(true);
-    ofereceLancamentosVencidos(*m_env->dados, d);
-    return offers;
-}
-
-void TestVencidos::dueOnTheDayNotBefore_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("offers");
-    QTest::newRow("the day before, late evening") << QDateTime(dia(9, 3, 2025), QTime(23, 59, 59)) << 0;
-    QTest::newRow("the day itself, at midnight") << QDateTime(dia(10, 3, 2025), QTime(0, 0)) << 1;
-    QTest::newRow("the day itself, late evening") << QDateTime(dia(10, 3, 2025), QTime(23, 59, 59)) << 1;
-    QTest::newRow("a day later") << QDateTime(dia(11, 3, 2025), QTime(8, 0)) << 1;
-}
-
-void TestVencidos::dueOnTheDayNotBefore()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(int, offers);
-    clock::FixedNow fixed(now);
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    const QList<Oferta> shown = roda({Resposta::Cancelar});
-    QCOMPARE(shown.size(), offers);
-    QCOMPARE(m_env->interacao.beeps, offers);
-    QCOMPARE(lePlano().first().data, offers ? dia(10, 4, 2025) : dia(10, 3, 2025));
-}
-
-void TestVencidos::okBooksTheOccurrenceAndAdvances()
-{
-    clock::FixedNow fixed(dia(12, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    const QList<Oferta> shown = roda({Resposta::Ok});
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
-    const QList<LinhaExtrato> ledger = leExtrato();
-    QCOMPARE(ledger.size(), 1);
-    QCOMPARE(ledger.first().data, dia(10, 3, 2025)); // the occurrence's date, not today
-    QCOMPARE(ledger.first().descricao, QStringLiteral("Aluguel"));
-    QCOMPARE(ledger.first().categoria, 4);
-    QCOMPARE(ledger.first().valor, -800.0);
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
-    QVERIFY(m_env->interacao.errors.isEmpty());
-}
-
-void TestVencidos::cancelAdvancesWithoutBooking_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::newRow("Cancelar") << int(Resposta::Cancelar);
-    QTest::newRow("close box") << int(Resposta::FechaJanela);
-}
-
-void TestVencidos::cancelAdvancesWithoutBooking()
-{
-    QFETCH(int, answer);
-    clock::FixedNow fixed(dia(10, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    QCOMPARE(roda({Resposta(answer)}).size(), 1);
-    QVERIFY(leExtrato().isEmpty());
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
-}
-
-void TestVencidos::advancesByOneMonthOnItsDay_data()
-{
-    QTest::addColumn<int>("day");
-    QTest::addColumn<QDate>("stored");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("31 Jan to 28 Feb") << 31 << dia(31, 1, 2025) << dia(28, 2, 2025);
-    QTest::newRow("28 Feb back to 31 Mar") << 31 << dia(28, 2, 2025) << dia(31, 3, 2025);
-    QTest::newRow("leap February") << 31 << dia(31, 1, 2024) << dia(29, 2, 2024);
-    QTest::newRow("December to January") << 10 << dia(10, 12, 2025) << dia(10, 1, 2026);
-    QTest::newRow("30 to April") << 31 << dia(31, 3, 2025) << dia(30, 4, 2025);
-    // The stored day does not count, only the entry's day.
-    QTest::newRow("stored day differs") << 15 << dia(3, 5, 2025) << dia(15, 6, 2025);
-}
-
-void TestVencidos::advancesByOneMonthOnItsDay()
-{
-    QFETCH(int, day);
-    QFETCH(QDate, stored);
-    QFETCH(QDate, expected);
-    clock::FixedNow fixed(dia(31, 12, 2025));
-    incluiNoPlano(day, stored, 1, QStringLiteral("x"), -1.0);
-    QCOMPARE(roda({Resposta::Cancelar}).size(), 1);
-    QCOMPARE(lePlano().first().data, expected);
-    QCOMPARE(lePlano().first().dia, day);
-}
-
-void TestVencidos::prefill_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<int>("category");
-    QTest::addColumn<double>("valor");
-    QTest::addColumn<int>("expectedType");
-    QTest::addColumn<QString>("expectedAmount");
-    QTest::newRow("debit of 150") << "en_US" << 4 << -150.0 << TipoDebito << "150.00";
-    QTest::newRow("zero is credit") << "en_US" << 8 << 0.0 << TipoCredito << "0.00";
-    QTest::newRow("credit") << "en_US" << 6 << 2500.5 << TipoCredito << "2500.50";
-    QTest::newRow("comma separator") << "pt_BR" << 2 << -12.5 << TipoDebito << "12,50";
-}
-
-void TestVencidos::prefill()
-{
-    QFETCH(QString, locale);
-    QFETCH(int, category);
-    QFETCH(double, valor);
-    QFETCH(int, expectedType);
-    QFETCH(QString, expectedAmount);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(locale));
-    clock::FixedNow fixed(dia(20, 3, 2025));
-    incluiNoPlano(5, dia(5, 3, 2025), category, QStringLiteral("Plano de saúde"), valor);
-    const QList<Oferta> shown = roda({Resposta::Ok});
-    QLocale::setDefault(previous);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().data, QStringLiteral("05/03/2025"));
-    QCOMPARE(shown.first().categoria, category - 1);
-    QCOMPARE(shown.first().descricao, QStringLiteral("Plano de saúde"));
-    QCOMPARE(shown.first().tipo, expectedType);
-    QCOMPARE(shown.first().valor, expectedAmount);
-    QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
-    QCOMPARE(shown.first().beeps, 1); // sounded before the dialog came up
-    // Confirmed unchanged, the ledger gets the plan's signed amount.
-    QCOMPARE(leExtrato().first().valor, valor);
-}
-
-void TestVencidos::overdueEntryOfferedOneMonthPerRun()
-{
-    clock::FixedNow fixed(dia(20, 3, 2025));
-    incluiNoPlano(5, dia(5, 1, 2025), 1, QStringLiteral("Escola"), -300.0);
-    const QStringList expected = {QStringLiteral("05/01/2025"), QStringLiteral("05/02/2025"),
-                                  QStringLiteral("05/03/2025")};
-    for (const QString &occurrence : expected) {
-        const QList<Oferta> shown = roda({Resposta::Ok});
-        QCOMPARE(shown.size(), 1); // never twice in one run
-        QCOMPARE(shown.first().data, occurrence);
-    }
-    QVERIFY(roda({Resposta::Ok}).isEmpty());
-    QCOMPARE(lePlano().first().data, dia(5, 4, 2025));
-    const QList<LinhaExtrato> ledger = leExtrato();
-    QCOMPARE(ledger.size(), 3);
-    QCOMPARE(ledger.at(0).data, dia(5, 1, 2025));
-    QCOMPARE(ledger.at(1).data, dia(5, 2, 2025));
-    QCOMPARE(ledger.at(2).data, dia(5, 3, 2025));
-}
-
-void TestVencidos::twoDueEntriesEachWithItsBeep()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("nao vence"), -1.0);
-    incluiNoPlano(5, dia(5, 3, 2025), 6, QStringLiteral("Salario"), 3000.0);
-    const QList<Oferta> shown = roda({Resposta::Ok, Resposta::Cancelar});
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.at(0).beeps, 1);
-    QCOMPARE(shown.at(1).beeps, 2);
-    QCOMPARE(m_env->interacao.beeps, 2);
-    QStringList descriptions = {shown.at(0).descricao, shown.at(1).descricao};
-    descriptions.sort();
-    QCOMPARE(descriptions, QStringList({QStringLiteral("Aluguel"), QStringLiteral("Salario")}));
-    QCOMPARE(leExtrato().size(), 1);
-    QCOMPARE(leExtrato().first().descricao, shown.at(0).descricao);
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.at(0).data, dia(10, 4, 2025));
-    QCOMPARE(plan.at(1).data, dia(20, 3, 2025));
-    QCOMPARE(plan.at(2).data, dia(5, 4, 2025));
-}
-
-void TestVencidos::nothingDueShowsNothing()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("depois"), -1.0);
-    QVERIFY(roda({Resposta::Ok}).isEmpty());
-    QCOMPARE(m_env->interacao.beeps, 0);
-    QCOMPARE(lePlano().first().data, dia(20, 3, 2025));
-    QVERIFY(leExtrato().isEmpty());
-    // And with an empty plan.
-    QVERIFY(roda({Resposta::Ok}).isEmpty());
-}
-
-void TestVencidos::runLeavesComponentsClosed()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 1, QStringLiteral("a"), -1.0);
-    roda({Resposta::Ok});
-    TDados &d = *m_env->dados;
-    QVERIFY(!d.QueryD.isOpen());
-    QVERIFY(!d.TableDFin.isOpen());
-    QVERIFY(!d.TableFin.isOpen());
-    QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
-    QCOMPARE(d.QueryD.sql(), QStringLiteral("select * from d%1 where data<=:now").arg(m_env->usuario));
-}
-
-void TestVencidos::dialogKeepsNoPlanWorkAfterTheRun()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 1, QStringLiteral("a"), -1.0);
-    roda({Resposta::Cancelar});
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
-
-    // A later plain entry through the same dialog touches no plan.
-    TformIncluirValor &dialog = *m_env->incluirValor;
-    RespostaModal answer(dialog.objectName(), [&](QWidget *) {
-        dialog.editValor()->setText(QStringLiteral("5"));
-        QTest::mouseClick(dialog.buttonOK(), Qt::LeftButton);
-    });
-    QCOMPARE(dialog.executa(TformIncluirValor::EntryMode::NovoLancamento), mrOk);
-    QCOMPARE(leExtrato().size(), 1);
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
-}
-
-void TestVencidos::failedSaveStoresNeither()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    impedeEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
-    // The first OK fails on the ledger; the person tries again once the
-    // ledger takes writes, and the plan moves on once, not twice.
-    TformIncluirValor &d = *m_env->incluirValor;
-    int attempts = 0;
-    QDate planDuringFailure;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
-        QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-        ++attempts;
-        planDuringFailure = lePlano().first().data;
-        if (d.isVisible()) {
-            liberaEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
-            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-            ++attempts;
-        }
-    });
-    ofereceLancamentosVencidos(*m_env->dados, d);
-    QCOMPARE(attempts, 2);
-    QCOMPARE(m_env->interacao.errors.size(), 1);
-    QCOMPARE(planDuringFailure, dia(10, 3, 2025));
-    QCOMPARE(leExtrato().size(), 1);
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
-}
-
-void TestVencidos::failedSaveThenCancelAdvancesOnly()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    impedeEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
-    const QList<Oferta> shown = roda({Resposta::Ok}); // fails, then the person cancels
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(m_env->interacao.errors.size(), 1);
-    QVERIFY(leExtrato().isEmpty());
-    QCOMPARE(lePlano().first().data, dia(10, 4, 2025)); // skipped like any cancel
-}
-
-void TestVencidos::failedAdvanceStoresNeitherAndEndsTheRun()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    incluiNoPlano(12, dia(12, 3, 2025), 4, QStringLiteral("Luz"), -90.0);
-    impedeEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
-    bool failed = false;
-    QList<Oferta> shown;
-    try {
-        shown = roda({Resposta::Ok});
-    } catch (const Error &) {
-        failed = true;
-    }
-    QVERIFY(failed);
-    // OK failed as a whole (the booking went back with the advance), the
-    // person cancelled, and advancing alone failed too: the run ended
-    // there, before the second entry.
-    QVERIFY(leExtrato().isEmpty());
-    QCOMPARE(m_env->interacao.errors.size(), 1);
-    TDados &d = *m_env->dados;
-    QVERIFY(!d.QueryD.isOpen());
-    QVERIFY(!d.TableDFin.isOpen());
-    QVERIFY(!d.TableFin.isOpen());
-    QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
-    liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.at(0).data, dia(10, 3, 2025));
-    QCOMPARE(plan.at(1).data, dia(12, 3, 2025));
-
-    // The next run offers both again and can book them.
-    const QList<Oferta> again = roda({Resposta::Ok});
-    QCOMPARE(again.size(), 2);
-    QCOMPARE(leExtrato().size(), 2);
-}
-
-void TestVencidos::failedRunKeepsEarlierAdvances()
-{
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    incluiNoPlano(12, dia(12, 3, 2025), 4, QStringLiteral("Luz"), -90.0);
-    int offer = 0;
-    bool failed = false;
-    try {
-        roda({Resposta::Ok, Resposta::Cancelar}, [&] {
-            if (++offer == 2)
-                impedeEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
-        });
-    } catch (const Error &) {
-        failed = true;
-    }
-    QVERIFY(failed);
-    liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
-    QCOMPARE(offer, 2);
-    const QList<LinhaPlano> plan = lePlano();
-    QCOMPARE(plan.at(0).data, dia(10, 4, 2025)); // booked and advanced before the failure
-    QCOMPARE(plan.at(1).data, dia(12, 3, 2025)); // as it was
-    QCOMPARE(leExtrato().size(), 1);
-    QVERIFY(!m_env->dados->QueryD.isOpen());
-    QVERIFY(!m_env->dados->TableDFin.isOpen());
-}
-
 // ---- A process that dies between booking and advancing ------------------------
 
 namespace {
@@ -477,35 +87,399 @@ int filhoQueCai(int argc, char *argv[])
 
 } // namespace
 
-void TestVencidos::crashBetweenBookingAndAdvance_data()
-{
-    QTest::addColumn<QString>("moment");
-    QTest::newRow("after the booking") << "extrato";
-    QTest::newRow("after the advance") << "plano";
-}
+class TestVencidos final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<AmbientePlano>();
+    }
 
-void TestVencidos::crashBetweenBookingAndAdvance()
-{
-    QFETCH(QString, moment);
-    clock::FixedNow fixed(dia(15, 3, 2025));
-    incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
-    data::Database::closeAll(); // the child alone holds the files
+    void cleanup()
+    {
+        m_env.reset();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
 
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(VarPasta), m_env->folder.appDir());
-    env.insert(QString::fromLatin1(VarUsuario), QString::number(m_env->usuario));
-    env.insert(QString::fromLatin1(VarMomento), moment);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), SaidaQueda);
+    void dueOnTheDayNotBefore_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<int>("offers");
+        QTest::newRow("the day before, late evening") << QDateTime(dia(9, 3, 2025), QTime(23, 59, 59)) << 0;
+        QTest::newRow("the day itself, at midnight") << QDateTime(dia(10, 3, 2025), QTime(0, 0)) << 1;
+        QTest::newRow("the day itself, late evening") << QDateTime(dia(10, 3, 2025), QTime(23, 59, 59)) << 1;
+        QTest::newRow("a day later") << QDateTime(dia(11, 3, 2025), QTime(8, 0)) << 1;
+    }
 
-    // Either both or neither: here, with nothing committed, neither.
-    QVERIFY(leExtrato().isEmpty());
-    QCOMPARE(lePlano().first().data, dia(10, 3, 2025));
-}
+    void dueOnTheDayNotBefore()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(int, offers);
+        clock::FixedNow fixed(now);
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        const QList<Oferta> shown = roda({Resposta::Cancelar});
+        QCOMPARE(shown.size(), offers);
+        QCOMPARE(m_env->interacao.beeps, offers);
+        QCOMPARE(lePlano().first().data, offers ? dia(10, 4, 2025) : dia(10, 3, 2025));
+    }
+
+    void okBooksTheOccurrenceAndAdvances()
+    {
+        clock::FixedNow fixed(dia(12, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        const QList<Oferta> shown = roda({Resposta::Ok});
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
+        const QList<LinhaExtrato> ledger = leExtrato();
+        QCOMPARE(ledger.size(), 1);
+        QCOMPARE(ledger.first().data, dia(10, 3, 2025)); // the occurrence's date, not today
+        QCOMPARE(ledger.first().descricao, QStringLiteral("Aluguel"));
+        QCOMPARE(ledger.first().categoria, 4);
+        QCOMPARE(ledger.first().valor, -800.0);
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
+        QVERIFY(m_env->interacao.errors.isEmpty());
+    }
+
+    void cancelAdvancesWithoutBooking_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Cancelar") << int(Resposta::Cancelar);
+        QTest::newRow("close box") << int(Resposta::FechaJanela);
+    }
+
+    void cancelAdvancesWithoutBooking()
+    {
+        QFETCH(int, answer);
+        clock::FixedNow fixed(dia(10, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        QCOMPARE(roda({Resposta(answer)}).size(), 1);
+        QVERIFY(leExtrato().isEmpty());
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
+    }
+
+    void advancesByOneMonthOnItsDay_data()
+    {
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QDate>("stored");
+        QTest::addColumn<QDate>("expected");
+        QTest::newRow("31 Jan to 28 Feb") << 31 << dia(31, 1, 2025) << dia(28, 2, 2025);
+        QTest::newRow("28 Feb back to 31 Mar") << 31 << dia(28, 2, 2025) << dia(31, 3, 2025);
+        QTest::newRow("leap February") << 31 << dia(31, 1, 2024) << dia(29, 2, 2024);
+        QTest::newRow("December to January") << 10 << dia(10, 12, 2025) << dia(10, 1, 2026);
+        QTest::newRow("30 to April") << 31 << dia(31, 3, 2025) << dia(30, 4, 2025);
+        // The stored day does not count, only the entry's day.
+        QTest::newRow("stored day differs") << 15 << dia(3, 5, 2025) << dia(15, 6, 2025);
+    }
+
+    void advancesByOneMonthOnItsDay()
+    {
+        QFETCH(int, day);
+        QFETCH(QDate, stored);
+        QFETCH(QDate, expected);
+        clock::FixedNow fixed(dia(31, 12, 2025));
+        incluiNoPlano(day, stored, 1, QStringLiteral("x"), -1.0);
+        QCOMPARE(roda({Resposta::Cancelar}).size(), 1);
+        QCOMPARE(lePlano().first().data, expected);
+        QCOMPARE(lePlano().first().dia, day);
+    }
+
+    void prefill_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("category");
+        QTest::addColumn<double>("valor");
+        QTest::addColumn<int>("expectedType");
+        QTest::addColumn<QString>("expectedAmount");
+        QTest::newRow("debit of 150") << "en_US" << 4 << -150.0 << TipoDebito << "150.00";
+        QTest::newRow("zero is credit") << "en_US" << 8 << 0.0 << TipoCredito << "0.00";
+        QTest::newRow("credit") << "en_US" << 6 << 2500.5 << TipoCredito << "2500.50";
+        QTest::newRow("comma separator") << "pt_BR" << 2 << -12.5 << TipoDebito << "12,50";
+    }
+
+    void prefill()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, category);
+        QFETCH(double, valor);
+        QFETCH(int, expectedType);
+        QFETCH(QString, expectedAmount);
+        const QLocale previous;
+        QLocale::setDefault(QLocale(locale));
+        clock::FixedNow fixed(dia(20, 3, 2025));
+        incluiNoPlano(5, dia(5, 3, 2025), category, QStringLiteral("Plano de saúde"), valor);
+        const QList<Oferta> shown = roda({Resposta::Ok});
+        QLocale::setDefault(previous);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().data, QStringLiteral("05/03/2025"));
+        QCOMPARE(shown.first().categoria, category - 1);
+        QCOMPARE(shown.first().descricao, QStringLiteral("Plano de saúde"));
+        QCOMPARE(shown.first().tipo, expectedType);
+        QCOMPARE(shown.first().valor, expectedAmount);
+        QCOMPARE(shown.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
+        QCOMPARE(shown.first().beeps, 1); // sounded before the dialog came up
+        // Confirmed unchanged, the ledger gets the plan's signed amount.
+        QCOMPARE(leExtrato().first().valor, valor);
+    }
+
+    void overdueEntryOfferedOneMonthPerRun()
+    {
+        clock::FixedNow fixed(dia(20, 3, 2025));
+        incluiNoPlano(5, dia(5, 1, 2025), 1, QStringLiteral("Escola"), -300.0);
+        const QStringList expected = {QStringLiteral("05/01/2025"), QStringLiteral("05/02/2025"),
+                                      QStringLiteral("05/03/2025")};
+        for (const QString &occurrence : expected) {
+            const QList<Oferta> shown = roda({Resposta::Ok});
+            QCOMPARE(shown.size(), 1); // never twice in one run
+            QCOMPARE(shown.first().data, occurrence);
+        }
+        QVERIFY(roda({Resposta::Ok}).isEmpty());
+        QCOMPARE(lePlano().first().data, dia(5, 4, 2025));
+        const QList<LinhaExtrato> ledger = leExtrato();
+        QCOMPARE(ledger.size(), 3);
+        QCOMPARE(ledger.at(0).data, dia(5, 1, 2025));
+        QCOMPARE(ledger.at(1).data, dia(5, 2, 2025));
+        QCOMPARE(ledger.at(2).data, dia(5, 3, 2025));
+    }
+
+    void twoDueEntriesEachWithItsBeep()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("nao vence"), -1.0);
+        incluiNoPlano(5, dia(5, 3, 2025), 6, QStringLiteral("Salario"), 3000.0);
+        const QList<Oferta> shown = roda({Resposta::Ok, Resposta::Cancelar});
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).beeps, 1);
+        QCOMPARE(shown.at(1).beeps, 2);
+        QCOMPARE(m_env->interacao.beeps, 2);
+        QStringList descriptions = {shown.at(0).descricao, shown.at(1).descricao};
+        descriptions.sort();
+        QCOMPARE(descriptions, QStringList({QStringLiteral("Aluguel"), QStringLiteral("Salario")}));
+        QCOMPARE(leExtrato().size(), 1);
+        QCOMPARE(leExtrato().first().descricao, shown.at(0).descricao);
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.at(0).data, dia(10, 4, 2025));
+        QCOMPARE(plan.at(1).data, dia(20, 3, 2025));
+        QCOMPARE(plan.at(2).data, dia(5, 4, 2025));
+    }
+
+    void nothingDueShowsNothing()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("depois"), -1.0);
+        QVERIFY(roda({Resposta::Ok}).isEmpty());
+        QCOMPARE(m_env->interacao.beeps, 0);
+        QCOMPARE(lePlano().first().data, dia(20, 3, 2025));
+        QVERIFY(leExtrato().isEmpty());
+        // And with an empty plan.
+        QVERIFY(roda({Resposta::Ok}).isEmpty());
+    }
+
+    void runLeavesComponentsClosed()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 1, QStringLiteral("a"), -1.0);
+        roda({Resposta::Ok});
+        TDados &d = *m_env->dados;
+        QVERIFY(!d.QueryD.isOpen());
+        QVERIFY(!d.TableDFin.isOpen());
+        QVERIFY(!d.TableFin.isOpen());
+        QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
+        QCOMPARE(d.QueryD.sql(), QStringLiteral("select * from d%1 where data<=:now").arg(m_env->usuario));
+    }
+
+    void dialogKeepsNoPlanWorkAfterTheRun()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 1, QStringLiteral("a"), -1.0);
+        roda({Resposta::Cancelar});
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
+
+        // A later plain entry through the same dialog touches no plan.
+        TformIncluirValor &dialog = *m_env->incluirValor;
+        RespostaModal answer(dialog.objectName(), [&](QWidget *) {
+            dialog.editValor()->setText(QStringLiteral("5"));
+            QTest::mouseClick(dialog.buttonOK(), Qt::LeftButton);
+        });
+        QCOMPARE(dialog.executa(TformIncluirValor::EntryMode::NovoLancamento), mrOk);
+        QCOMPARE(leExtrato().size(), 1);
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
+    }
+
+    void failedSaveStoresNeither()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        impedeEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
+        // The first OK fails on the ledger; the person tries again once the
+        // ledger takes writes, and the plan moves on once, not twice.
+        TformIncluirValor &d = *m_env->incluirValor;
+        int attempts = 0;
+        QDate planDuringFailure;
+        RespostaModal answer(d.objectName(), [&](QWidget *) {
+            QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
+            ++attempts;
+            planDuringFailure = lePlano().first().data;
+            if (d.isVisible()) {
+                liberaEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
+                QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
+                ++attempts;
+            }
+        });
+        ofereceLancamentosVencidos(*m_env->dados, d);
+        QCOMPARE(attempts, 2);
+        QCOMPARE(m_env->interacao.errors.size(), 1);
+        QCOMPARE(planDuringFailure, dia(10, 3, 2025));
+        QCOMPARE(leExtrato().size(), 1);
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025));
+    }
+
+    void failedSaveThenCancelAdvancesOnly()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        impedeEscrita(m_env->arquivoExtrato(), QStringLiteral("fin"));
+        const QList<Oferta> shown = roda({Resposta::Ok}); // fails, then the person cancels
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(m_env->interacao.errors.size(), 1);
+        QVERIFY(leExtrato().isEmpty());
+        QCOMPARE(lePlano().first().data, dia(10, 4, 2025)); // skipped like any cancel
+    }
+
+    void failedAdvanceStoresNeitherAndEndsTheRun()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        incluiNoPlano(12, dia(12, 3, 2025), 4, QStringLiteral("Luz"), -90.0);
+        impedeEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
+        bool failed = false;
+        QList<Oferta> shown;
+        try {
+            shown = roda({Resposta::Ok});
+        } catch (const Error &) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        // OK failed as a whole (the booking went back with the advance), the
+        // person cancelled, and advancing alone failed too: the run ended
+        // there, before the second entry.
+        QVERIFY(leExtrato().isEmpty());
+        QCOMPARE(m_env->interacao.errors.size(), 1);
+        TDados &d = *m_env->dados;
+        QVERIFY(!d.QueryD.isOpen());
+        QVERIFY(!d.TableDFin.isOpen());
+        QVERIFY(!d.TableFin.isOpen());
+        QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
+        liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.at(0).data, dia(10, 3, 2025));
+        QCOMPARE(plan.at(1).data, dia(12, 3, 2025));
+
+        // The next run offers both again and can book them.
+        const QList<Oferta> again = roda({Resposta::Ok});
+        QCOMPARE(again.size(), 2);
+        QCOMPARE(leExtrato().size(), 2);
+    }
+
+    void failedRunKeepsEarlierAdvances()
+    {
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        incluiNoPlano(12, dia(12, 3, 2025), 4, QStringLiteral("Luz"), -90.0);
+        int offer = 0;
+        bool failed = false;
+        try {
+            roda({Resposta::Ok, Resposta::Cancelar}, [&] {
+                if (++offer == 2)
+                    impedeEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
+            });
+        } catch (const Error &) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
+        QCOMPARE(offer, 2);
+        const QList<LinhaPlano> plan = lePlano();
+        QCOMPARE(plan.at(0).data, dia(10, 4, 2025)); // booked and advanced before the failure
+        QCOMPARE(plan.at(1).data, dia(12, 3, 2025)); // as it was
+        QCOMPARE(leExtrato().size(), 1);
+        QVERIFY(!m_env->dados->QueryD.isOpen());
+        QVERIFY(!m_env->dados->TableDFin.isOpen());
+    }
+
+    void crashBetweenBookingAndAdvance_data()
+    {
+        QTest::addColumn<QString>("moment");
+        QTest::newRow("after the booking") << "extrato";
+        QTest::newRow("after the advance") << "plano";
+    }
+
+    void crashBetweenBookingAndAdvance()
+    {
+        QFETCH(QString, moment);
+        clock::FixedNow fixed(dia(15, 3, 2025));
+        incluiNoPlano(10, dia(10, 3, 2025), 4, QStringLiteral("Aluguel"), -800.0);
+        data::Database::closeAll(); // the child alone holds the files
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(VarPasta), m_env->folder.appDir());
+        env.insert(QString::fromLatin1(VarUsuario), QString::number(m_env->usuario));
+        env.insert(QString::fromLatin1(VarMomento), moment);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), SaidaQueda);
+
+        // Either both or neither: here, with nothing committed, neither.
+        QVERIFY(leExtrato().isEmpty());
+        QCOMPARE(lePlano().first().data, dia(10, 3, 2025));
+    }
+
+private:
+    // One run of the check; each offer is answered with the next answer
+    // (the last one repeats).
+    QList<Oferta> roda(QList<Resposta> answers, std::function<void()> duringOffer = {})
+    {
+        TformIncluirValor &d = *m_env->incluirValor;
+        QList<Oferta> offers;
+        RespostaModal answer(d.objectName(), [&](QWidget *) {
+            Oferta o;
+            o.data = d.textoData();
+            o.categoria = d.comboCategoria()->currentIndex();
+            o.descricao = d.editDescricao()->text();
+            o.tipo = d.comboCredito()->currentIndex();
+            o.valor = d.editValor()->text();
+            o.entryMode = d.entryMode();
+            o.beeps = m_env->interacao.beeps;
+            offers.append(o);
+            if (duringOffer)
+                duringOffer();
+            const Resposta r = answers.size() > 1 ? answers.takeFirst() : answers.first();
+            switch (r) {
+            case Resposta::Ok:
+                QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
+                break;
+            case Resposta::Cancelar:
+                QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
+                break;
+            case Resposta::FechaJanela:
+                d.close();
+                break;
+            }
+            // A save that failed keeps the dialog open: the person gives up.
+            if (d.isVisible())
+                QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
+        });
+        answer.repetir(true);
+        ofereceLancamentosVencidos(*m_env->dados, d);
+        return offers;
+    }
+
+    std::unique_ptr<AmbientePlano> m_env;
+};
 
 int main(int argc, char *argv[])
 {
