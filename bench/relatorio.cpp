@@ -40,7 +40,13 @@ constexpr Linha Linhas[] = {
     {u"f", u"(f) verificação, 50 planejados", u"ms", 5},
     {u"g", u"(g) cópia do extrato Completo", u"ms", 1000},
     {u"h", u"(h) pico de memória após (b)", u"MB", -1},
+    {u"i", u"(i) Ctrl+End no Completo", u"ms", -1},
+    {u"j", u"(j) rolagem ao meio do Completo", u"ms", -1},
 };
+
+// The jumps on "Completo" land at once, at every size: within a frame.
+constexpr const char16_t *Saltos[] = {u"i", u"j"};
+constexpr double MaximoSaltoMs = 16.0;
 
 constexpr double MaximoPartidaSobreBase = 1.5;
 constexpr double MaximoCrescimento = 10.0;
@@ -154,6 +160,19 @@ int escreveRelatorio(const QString &saida, const QStringList &partes)
         if (baseComTexto > 0)
             out << "  (info) partida / diálogo com texto, " << tamanho(l.transacoes) << " lançamentos: "
                 << numero(partida / baseComTexto) << "\n";
+    }
+    for (const Livro &l : livros) {
+        for (const char16_t *chave : Saltos) {
+            const Amostras a = l.figura(QString::fromUtf16(chave));
+            if (a.vazia())
+                continue;
+            QString nome;
+            for (const Linha &linha : Linhas)
+                if (QString::fromUtf16(linha.chave) == QString::fromUtf16(chave))
+                    nome = QString::fromUtf16(linha.nome);
+            meta(nome + u", %1 lançamentos (ms)"_s.arg(tamanho(l.transacoes)), a.mediana(), MaximoSaltoMs,
+                 a.mediana() < MaximoSaltoMs);
+        }
     }
     if (cem) {
         for (const Linha &linha : Linhas) {
