@@ -320,7 +320,7 @@ int Query::countRows()
     return int(qMin<qint64>(rows, INT_MAX - 1));
 }
 
-// The key of row \a row counted from the end, read backwards through the
+// The key of the row \a fromEnd rows before the last, read backwards through the
 // index that gives the key order; empty when there is no such row.
 QVariantList Query::keyFromEnd(int fromEnd)
 {
