@@ -21,10 +21,14 @@
 #include "ledger/cofrel_main_abas.h"
 #include "ledger/painel_grafico.h"
 
+#include "controls/data_grid.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -109,6 +113,7 @@ private:
     void criaJanelas();
     void entra(Figura &b);
     void incluiValor(int vez, Cronometro &relogio);
+    void medeSaltos(QJsonObject &figuras);
 
     const OpcoesLivro &m_opcoes;
     InteracaoBench m_interacao;
@@ -189,6 +194,63 @@ void Medicao::incluiValor(int vez, Cronometro &relogio)
     m_vigia.esperado = false;
 }
 
+// The rows the grid draws, first and last (-1 when none).
+std::pair<int, int> linhasDesenhadas(DataGrid &grade)
+{
+    const int primeira = grade.rowAt(0);
+    int ultima = grade.rowAt(grade.viewport()->height() - 1);
+    if (ultima < 0 && grade.model())
+        ultima = grade.model()->rowCount() - 1;
+    return {primeira, ultima};
+}
+
+// (j) and (k) on "Completo", each from its first screen: Ctrl+End to the
+// last row drawn with the cursor on it, and the scrollbar dragged to the
+// middle (pressed, moved, released) to the rows there drawn.
+void Medicao::medeSaltos(QJsonObject &figuras)
+{
+    TformCofrelMain &janela = principal();
+    DataGrid &grade = *janela.DBGrid;
+    QScrollBar &barra = *grade.verticalScrollBar();
+    const auto completo = [&](int) {
+        janela.comboPeriodo->setCurrentIndex(8);
+        guarded([&] { janela.comboPeriodoChange(); });
+        grade.setFocus();
+    };
+    const auto confere = [&](Figura &figura, bool (*certo)(int linhas, int primeira, int ultima, int cursor)) {
+        const auto [primeira, ultima] = linhasDesenhadas(grade);
+        const int linhas = grade.model() ? grade.model()->rowCount() : 0;
+        const int cursor = grade.currentIndex().row();
+        if (!certo(linhas, primeira, ultima, cursor))
+            figura.erros << u"linhas %1 a %2 desenhadas, cursor em %3, de %4"_s.arg(primeira).arg(ultima).arg(cursor).arg(linhas);
+    };
+
+    progresso(u"(j) Ctrl+End no extrato \"Completo\""_s);
+    Figura fim;
+    mede(fim, m_opcoes.repeticoes, completo, [&](int, Cronometro &) {
+        QKeyEvent tecla(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+        QApplication::sendEvent(&grade, &tecla);
+        QKeyEvent solta(QEvent::KeyRelease, Qt::Key_End, Qt::ControlModifier);
+        QApplication::sendEvent(&grade, &solta);
+        esvazia();
+        confere(fim, [](int linhas, int, int ultima, int cursor) { return ultima == linhas - 1 && cursor == linhas - 1; });
+    });
+    figuras.insert(u"j"_s, fim.paraJson(m_opcoes.repeticoes));
+
+    progresso(u"(k) barra de rolagem arrastada ao meio do \"Completo\""_s);
+    Figura meio;
+    mede(meio, m_opcoes.repeticoes, completo, [&](int, Cronometro &) {
+        barra.setSliderDown(true);
+        barra.setSliderPosition(barra.maximum() / 2);
+        barra.setSliderDown(false);
+        esvazia();
+        confere(meio, [](int linhas, int primeira, int ultima, int) {
+            return primeira >= 0 && primeira <= linhas / 2 && ultima >= linhas / 2 - 1;
+        });
+    });
+    figuras.insert(u"k"_s, meio.paraJson(m_opcoes.repeticoes));
+}
+
 QJsonObject Medicao::executa()
 {
     const OpcoesLivro &o = m_opcoes;
@@ -261,6 +323,8 @@ QJsonObject Medicao::executa()
     if (m_interacao.bipes != bipesAntes)
         f.erros << u"havia lançamentos planejados vencidos"_s;
     figuras.insert(u"f"_s, f.paraJson(o.repeticoes));
+
+    medeSaltos(figuras);
 
     progresso(u"(g) cópia do extrato \"Completo\", %1 vezes"_s.arg(o.repeticoesCopia));
     Figura g;

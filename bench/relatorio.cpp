@@ -43,7 +43,13 @@ constexpr Linha Linhas[] = {
     {u"i_copia", u"(i) cópia do Completo, sob X", u"ms", -1},
     {u"i_relatorio", u"    tamanho do relatório", u"MB", -1},
     {u"i", u"    pico ao colar, além de antes", u"MB", -1},
+    {u"j", u"(j) Ctrl+End no Completo", u"ms", -1},
+    {u"k", u"(k) rolagem ao meio do Completo", u"ms", -1},
 };
+
+// The jumps on "Completo" land at once, at every size: within a frame.
+constexpr const char16_t *Saltos[] = {u"j", u"k"};
+constexpr double MaximoSaltoMs = 16.0;
 
 constexpr double MaximoPartidaSobreBase = 1.5;
 constexpr double MaximoCrescimento = 10.0;
@@ -174,6 +180,19 @@ int escreveRelatorio(const QString &saida, const QStringList &partes)
         if (base > 0)
             out << "  (info) partida / diálogo vazio, " << tamanho(l.transacoes) << " lançamentos: "
                 << numero(partida / base) << "\n";
+    }
+    for (const Livro &l : livros) {
+        for (const char16_t *chave : Saltos) {
+            const Amostras a = l.figura(QString::fromUtf16(chave));
+            if (a.vazia())
+                continue;
+            QString nome;
+            for (const Linha &linha : Linhas)
+                if (QString::fromUtf16(linha.chave) == QString::fromUtf16(chave))
+                    nome = QString::fromUtf16(linha.nome);
+            meta(nome + u", %1 lançamentos (ms)"_s.arg(tamanho(l.transacoes)), a.mediana(), MaximoSaltoMs,
+                 a.mediana() < MaximoSaltoMs);
+        }
     }
     if (cem) {
         for (const Linha &linha : Linhas) {

@@ -320,10 +320,51 @@ int Query::countRows()
     return int(qMin<qint64>(rows, INT_MAX - 1));
 }
 
-// The window starts again at row \a row, found by SQLite stepping over the
-// rows before it in key order without reading them.
+// The key of the row \a fromEnd rows before the last, read backwards through the
+// index that gives the key order; empty when there is no such row.
+QVariantList Query::keyFromEnd(int fromEnd)
+{
+    QStringList columns;
+    QStringList descending;
+    for (const QString &column : m_sql->keyOrder()) {
+        columns << quoted(column);
+        descending << quoted(column) % u" DESC"_s;
+    }
+    const std::unique_ptr<Statement> key = Statement::prepare(
+        *m_db,
+        u"SELECT "_s % columns.join(u", "_s) % u" FROM ("_s % m_sql->text() % u") ORDER BY "_s
+            % descending.join(u", "_s) % u" LIMIT 1 OFFSET :cofrel_desde"_s,
+        m_table.fileName, u"ler"_s);
+    bindParameters(*key);
+    key->bind(u"cofrel_desde"_s, QVariant::fromValue(qint64(fromEnd)));
+    QVariantList values;
+    if (key->step(u"ler"_s)) {
+        for (int i = 0; i < columns.size(); ++i)
+            values << key->value(i);
+    }
+    key->reset();
+    return values;
+}
+
+// The window starts again at row \a row. In the second half the key of the
+// row before it is read backwards from the end and the rows are taken up
+// after that key, so the last screen costs as little as the first;
+// elsewhere SQLite steps over the rows before it in key order without
+// reading them.
 void Query::startAt(int row)
 {
+    if (row > 0 && m_total > 0 && m_total - row < row && !m_sql->keyOrder().isEmpty()) {
+        QVariantList key = keyFromEnd(m_total - row);
+        if (key.size() == m_sql->keyOrder().size()) {
+            m_statement->reset(); // taken up again from the key on the next read
+            m_continued = true;
+            m_lastKey = std::move(key);
+            m_rows.dropRows();
+            m_base = row;
+            m_reading = Reading::Suspended;
+            return;
+        }
+    }
     std::unique_ptr<Statement> next = Statement::prepare(
         *m_db, u"SELECT * FROM ("_s % m_sql->text() % u") LIMIT -1 OFFSET :cofrel_desde"_s, m_table.fileName, u"ler"_s);
     bindParameters(*next);

@@ -126,6 +126,7 @@ private:
     void settle();
     void resume();
     void startAt(int row);
+    QVariantList keyFromEnd(int fromEnd);
     int countRows();
     void forgetDatabase();
     void refreshCurrentRow();

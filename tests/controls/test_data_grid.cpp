@@ -16,7 +16,9 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 using namespace cofrel;
 using namespace cofrel::data;
@@ -43,7 +45,7 @@ private Q_SLOTS:
     void tableGridFollowsTable();
 
 private:
-    void abre(int rows);
+    void abre(int rows, bool mixed = false);
     void clicaLinha(int row);
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<Query> m_query;
@@ -68,11 +70,18 @@ void TestDataGrid::cleanup()
     m_rows.clear();
 }
 
-void TestDataGrid::abre(int rows)
+// \a mixed: the rows are written out of date order, many on one day, so
+// the statement's order is not the order of writing.
+void TestDataGrid::abre(int rows, bool mixed)
 {
-    for (int i = 0; i < rows; ++i)
-        m_rows << Lancamento{QDate(2024, 1, 1).addDays(i), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
+    for (int i = 0; i < rows; ++i) {
+        const int day = mixed ? (i * 7919) % qMax(1, rows / 3) : i;
+        m_rows << Lancamento{QDate(2024, 1, 1).addDays(day), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
+    }
     gravaLancamentos(u"f1.db"_s, m_rows);
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Lancamento &a, const Lancamento &b) {
+        return std::pair(a.data, a.id) < std::pair(b.data, b.id);
+    });
     m_query = std::make_unique<Query>(alias());
     m_query->setSql(Sql::statement(u"f1"_s));
     m_query->open();
@@ -182,14 +191,19 @@ void TestDataGrid::readsOnlyWhatItShows()
 
 void TestDataGrid::jumpsShowTheRightRows_data()
 {
-    QTest::addColumn<QList<int>>("keys"); // pressed in turn; 0: the scrollbar dragged to the middle
+    QTest::addColumn<QList<int>>("keys"); // pressed in turn; 0: the scrollbar dragged to the middle, 1: to 3/4
     QTest::addColumn<int>("expected");   // the cursor's row afterwards; -1: any row shown
-    QTest::newRow("Ctrl+End") << QList<int>{Qt::Key_End} << 4999;
-    QTest::newRow("Ctrl+End, Ctrl+Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 0;
-    QTest::newRow("scrollbar to the middle") << QList<int>{0} << -1;
-    QTest::newRow("scrollbar to the middle, Page Down") << QList<int>{0, Qt::Key_PageDown} << -1;
-    QTest::newRow("Page Down twice") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << -1;
-    QTest::newRow("Ctrl+End, Page Up") << QList<int>{Qt::Key_End, Qt::Key_PageUp} << -1;
+    QTest::addColumn<bool>("mixed");     // rows written out of date order, days shared
+    QTest::newRow("Ctrl+End") << QList<int>{Qt::Key_End} << 4999 << false;
+    QTest::newRow("Ctrl+End, Ctrl+Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 0 << false;
+    QTest::newRow("scrollbar to the middle") << QList<int>{0} << -1 << false;
+    QTest::newRow("scrollbar to the middle, Page Down") << QList<int>{0, Qt::Key_PageDown} << -1 << false;
+    QTest::newRow("Page Down twice") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << -1 << false;
+    QTest::newRow("Ctrl+End, Page Up") << QList<int>{Qt::Key_End, Qt::Key_PageUp} << -1 << false;
+    QTest::newRow("mixed: Ctrl+End") << QList<int>{Qt::Key_End} << 4999 << true;
+    QTest::newRow("mixed: Ctrl+End, Page Up") << QList<int>{Qt::Key_End, Qt::Key_PageUp} << -1 << true;
+    QTest::newRow("mixed: scrollbar to 3/4") << QList<int>{1} << -1 << true;
+    QTest::newRow("mixed: scrollbar to the middle, to 3/4") << QList<int>{0, 1} << -1 << true;
 }
 
 // The rows shown after a jump are the book's rows at that place, in
@@ -198,12 +212,15 @@ void TestDataGrid::jumpsShowTheRightRows()
 {
     QFETCH(QList<int>, keys);
     QFETCH(int, expected);
-    abre(5000);
+    QFETCH(bool, mixed);
+    abre(5000, mixed);
     QCOMPARE(m_model->rowCount(), 5000);
     QScrollBar *bar = m_grid->verticalScrollBar();
     for (const int key : std::as_const(keys)) {
         if (key == 0)
             bar->setValue(bar->maximum() / 2);
+        else if (key == 1)
+            bar->setValue(bar->maximum() / 4 * 3);
         else if (key == Qt::Key_End || key == Qt::Key_Home)
             QTest::keyClick(m_grid.get(), Qt::Key(key), Qt::ControlModifier);
         else
@@ -215,8 +232,10 @@ void TestDataGrid::jumpsShowTheRightRows()
     if (bottom < 0)
         bottom = m_model->rowCount() - 1;
     QVERIFY(top >= 0 && bottom > top);
-    if (keys.contains(0))
+    if (keys.endsWith(0))
         QVERIFY2(top > 1000 && top < 4000, qPrintable(QString::number(top)));
+    if (keys.endsWith(1))
+        QVERIFY2(top > 3000 && top < 4500, qPrintable(QString::number(top)));
     for (int row = top; row <= bottom; ++row) {
         QCOMPARE(m_model->index(row, 0).data().toString(), FormatData(m_rows[row].data));
         QCOMPARE(m_model->index(row, 1).data().toString(), m_rows[row].descricao);
