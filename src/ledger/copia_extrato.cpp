@@ -114,8 +114,9 @@ public:
     void avanca(qsizetype n) { m_usado += n; }
     void acrescenta(QByteArrayView bytes)
     {
-        char *p = espaco(bytes.size());
-        std::memcpy(p, bytes.data(), size_t(bytes.size()));
+        if (bytes.isEmpty()) // an empty view may have no data at all
+            return;
+        std::memcpy(espaco(bytes.size()), bytes.data(), size_t(bytes.size()));
         avanca(bytes.size());
     }
 
@@ -259,7 +260,8 @@ void acrescentaLinha(Saida &out, const Formato &formato, const Dia &dia, QByteAr
     char *p = out.espaco(2 + descricao.size() + espacos);
     p[0] = ' ';
     p[1] = ' ';
-    std::memcpy(p + 2, descricao.data(), size_t(descricao.size()));
+    if (!descricao.isEmpty()) // an empty view may have no data at all
+        std::memcpy(p + 2, descricao.data(), size_t(descricao.size()));
     std::memset(p + 2 + descricao.size(), ' ', size_t(espacos));
     out.avanca(2 + descricao.size() + espacos);
     acrescentaValor(out, valor, formato.decimal);
