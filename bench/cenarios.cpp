@@ -13,7 +13,7 @@
 #include "app/guard.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "data/cofrel_dados.h"
 #include "data/query.h"
 #include "ledger/cofrel_inclui_valor.h"

@@ -9,7 +9,7 @@
 #include "app/forms.h"
 #include "app/login_context.h"
 #include "app/single_instance.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,7 +3,7 @@
 //   cofrel_chart_sheet [output.png]
 // Run it with QT_QPA_PLATFORM=offscreen where there is no display.
 
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "ledger/cores_fatias.h"
 #include "ledger/grafico_pizza.h"
 

@@ -2,7 +2,7 @@
 // state) to a PNG, so that a person can look at them side by side.
 // Usage: gradbtn_sheet [file.png]   (runs offscreen without a display)
 
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 

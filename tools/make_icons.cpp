@@ -1,6 +1,6 @@
 // Writes the program's icon for the desktop's icon theme: an SVG and the
 // usual PNG sizes, in <pasta>/hicolor/<tamanho>/apps/cofrel.{svg,png}.
-#include "app/app_icon.h"
+#include "app/icone_cofrel.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "accounts/arquivos_usuario.h"
 #include "accounts/campo_senha.h"
 #include "accounts/cofrel_inclui_usuario.h"
-#include "accounts/cursor_espera.h"
+#include "accounts/wait_cursor.h"
 #include "accounts/senha.h"
 #include "app/errors.h"
 #include "app/forms.h"
@@ -11,7 +11,7 @@
 #include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 #include "controls/cores.h"
@@ -216,7 +216,7 @@ void TformCofrelLogin::buttonExcluirClick()
     {
         // The hourglass covers the work only; it is lifted before the
         // window waits on the person again (a message, the new-user window).
-        cofrel::CursorEspera espera;
+        cofrel::WaitCursor espera;
         {
             Table &usuarios = tabelaUsuarios();
             TableCloser fecha(usuarios);

@@ -8,17 +8,17 @@
 
 namespace cofrel {
 
-bool AtivacaoDoFormulario::ativou(const QWidget &form, const QEvent &event)
+bool FormActivation::activated(const QWidget &form, const QEvent &event)
 {
     if (event.type() != QEvent::ActivationChange)
         return false;
     if (!form.isActiveWindow()) {
         // Qt has already named the new active window: none of ours means
         // the person went to another application.
-        m_saiuDoPrograma = QApplication::activeWindow() == nullptr;
+        m_leftTheProgram = QApplication::activeWindow() == nullptr;
         return false;
     }
-    return !std::exchange(m_saiuDoPrograma, false);
+    return !std::exchange(m_leftTheProgram, false);
 }
 
 } // namespace cofrel

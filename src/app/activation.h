@@ -9,15 +9,15 @@ namespace cofrel {
 // another window of the program (its caller, a message box). Coming back
 // from another application is no activation: the person finds the focus
 // and the selection as they left them.
-class AtivacaoDoFormulario final {
+class FormActivation final {
 public:
     // Fed with the form's ActivationChange events; true for an activation.
-    bool ativou(const QWidget &form, const QEvent &event);
+    bool activated(const QWidget &form, const QEvent &event);
     // A new showing: its first activation counts whatever came before.
-    void novaExibicao() { m_saiuDoPrograma = false; }
+    void newShowing() { m_leftTheProgram = false; }
 
 private:
-    bool m_saiuDoPrograma = false;
+    bool m_leftTheProgram = false;
 };
 
 } // namespace cofrel

@@ -2,7 +2,7 @@
 
 #include "accounts/cofrel_inclui_usuario.h"
 #include "accounts/cofrel_login.h"
-#include "app/app_icon.h"
+#include "app/icone_cofrel.h"
 #include "app/cofrel_uteis.h"
 #include "app/forms.h"
 #include "app/guard.h"
@@ -10,7 +10,7 @@
 #include "app/modal_result.h"
 #include "app/program_folders.h"
 #include "app/single_instance.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
 #include "ledger/cofrel_inclui_valor.h"

@@ -1,6 +1,6 @@
 #include "controls/botao_cofrel.h"
 
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 
 TGradBtn *criaBotaoCofrel(QWidget *parent, const QString &objectName, const QString &caption,

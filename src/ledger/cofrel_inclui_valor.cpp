@@ -1,6 +1,6 @@
 #include "ledger/cofrel_inclui_valor.h"
 
-#include "app/amount_filter.h"
+#include "app/filtro_valor.h"
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -9,7 +9,7 @@
 #include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 #include "data/cofrel_dados.h"
@@ -151,7 +151,7 @@ void TformIncluirValor::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        m_ativacao.novaExibicao();
+        m_ativacao.newShowing();
         FormShow();
     }
 }
@@ -196,7 +196,7 @@ void TformIncluirValor::carregaParaEdicao()
 void TformIncluirValor::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (m_ativacao.ativou(*this, *event) && isVisible()) {
+    if (m_ativacao.activated(*this, *event) && isVisible()) {
         m_editData->setFocus(Qt::OtherFocusReason);
         m_editData->selectAll();
     }

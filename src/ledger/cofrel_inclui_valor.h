@@ -94,7 +94,7 @@ private:
     void grava(const Lancamento &lancamento);
 
     EntryMode m_entryMode = EntryMode::NovoLancamento;
-    cofrel::AtivacaoDoFormulario m_ativacao;
+    cofrel::FormActivation m_ativacao;
     QLabel *m_Image1 = nullptr;
     QLineEdit *m_editData = nullptr;
     QComboBox *m_comboCategoria = nullptr;

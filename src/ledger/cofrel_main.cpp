@@ -9,7 +9,7 @@
 #include "app/guard.h"
 #include "app/interaction.h"
 #include "app/login_context.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 #include "controls/cores.h"

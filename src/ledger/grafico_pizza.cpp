@@ -1,7 +1,7 @@
 #include "ledger/grafico_pizza.h"
 
 #include "app/errors.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 
 #include <QBuffer>
 #include <QClipboard>

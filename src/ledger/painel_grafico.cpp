@@ -5,7 +5,7 @@
 #include "app/errors.h"
 #include "app/forms.h"
 #include "app/login_context.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/cores.h"
 #include "data/cofrel_dados.h"
 #include "data/query.h"

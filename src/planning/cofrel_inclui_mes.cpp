@@ -1,12 +1,12 @@
 #include "planning/cofrel_inclui_mes.h"
 
-#include "app/amount_filter.h"
+#include "app/filtro_valor.h"
 #include "app/cofrel_uteis.h"
 #include "app/guard.h"
 #include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 
@@ -116,7 +116,7 @@ TformIncluiMes::TformIncluiMes(QWidget *parent)
 bool TformIncluiMes::event(QEvent *event)
 {
     const bool handled = QDialog::event(event);
-    if (m_ativacao.ativou(*this, *event))
+    if (m_ativacao.activated(*this, *event))
         guarded([this] { FormActivate(); });
     return handled;
 }
@@ -125,7 +125,7 @@ void TformIncluiMes::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        m_ativacao.novaExibicao();
+        m_ativacao.newShowing();
 }
 
 void TformIncluiMes::FormActivate()

@@ -51,5 +51,5 @@ private:
     TGradBtn *m_buttonOK;
     TGradBtn *m_buttonSair;
     QComboBox *m_comboDia;
-    cofrel::AtivacaoDoFormulario m_ativacao;
+    cofrel::FormActivation m_ativacao;
 };

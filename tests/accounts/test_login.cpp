@@ -8,7 +8,7 @@
 #include "app/forms.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "data/cofrel_dados.h"
 

@@ -8,7 +8,7 @@
 #include "app/guard.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "ledger/cofrel_main.h"
 #include "support/scripted_interaction.h"
 #include "support/test_folder.h"

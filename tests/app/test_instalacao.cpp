@@ -7,7 +7,7 @@
 //
 // The login is seen from outside: the login window's list is the first
 // thing that reads the registry, and the program keeps it open afterwards.
-#include "app/app_icon.h"
+#include "app/icone_cofrel.h"
 #include "app/errors.h"
 #include "app/program_folders.h"
 #include "support/test_folder.h"

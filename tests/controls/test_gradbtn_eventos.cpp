@@ -3,7 +3,7 @@
 
 #include "test_gradbtn_apoio.h"
 
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/botao_cofrel.h"
 #include "controls/cores.h"
 #include "support/scripted_interaction.h"

@@ -4,7 +4,7 @@
 
 #include "test_gradbtn_apoio.h"
 
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/botao_cofrel.h"
 #include "controls/cores.h"
 #include "controls/face_fills.h"

@@ -6,7 +6,7 @@
 #include "app/errors.h"
 #include "app/forms.h"
 #include "app/login_context.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/GradBtn.h"
 #include "controls/cores.h"
 #include "controls/data_grid.h"

@@ -1,5 +1,5 @@
 #include "app/errors.h"
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 #include "controls/cores.h"
 #include "ledger/cores_fatias.h"
 #include "ledger/grafico_pizza.h"

@@ -1,4 +1,4 @@
-#include "app/window_setup.h"
+#include "app/montagem_janela.h"
 
 #include "app/errors.h"
 #include "app/guard.h"

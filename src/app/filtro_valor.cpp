@@ -1,4 +1,4 @@
-#include "app/amount_filter.h"
+#include "app/filtro_valor.h"
 
 #include "app/cofrel_uteis.h"
 

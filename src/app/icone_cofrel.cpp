@@ -1,4 +1,4 @@
-#include "app/app_icon.h"
+#include "app/icone_cofrel.h"
 
 #include <QIconEngine>
 #include <QImage>
