@@ -42,19 +42,6 @@ Registry &registry()
     return r;
 }
 
-int nativeCode(const QSqlError &error)
-{
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok ? code : 0;
-}
-
-QString engineText(const QSqlError &error)
-{
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 QString quoted(const QString &identifier)
 {
     return u'"' % QString(identifier).replace(u'"', u"\"\""_s) % u'"';
@@ -737,6 +724,19 @@ void Transaction::commit()
 }
 
 // ---- Messages ---------------------------------------------------------------
+
+int nativeCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : 0;
+}
+
+QString engineText(const QSqlError &error)
+{
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
 
 void raiseEngineError(const QString &action, const QString &fileName, const QString &engineText,
                       int sqliteCode)

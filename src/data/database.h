@@ -11,6 +11,7 @@
 #include <optional>
 
 class QSqlDatabase;
+class QSqlError;
 class QSqlQuery;
 struct sqlite3;
 
@@ -182,5 +183,9 @@ private:
 // engine's own text as its details.
 [[noreturn]] void raiseEngineError(const QString &action, const QString &fileName,
                                    const QString &engineText, int sqliteCode);
+// What Qt's driver reports of a failure: SQLite's result code (0 when it
+// gave none) and the engine's own text.
+int nativeCode(const QSqlError &error);
+QString engineText(const QSqlError &error);
 
 } // namespace cofrel::data

@@ -210,16 +210,7 @@ void Query::close()
         m_db->release(m_table.fileName);
     } catch (...) {
     }
-    m_db = nullptr;
-    m_table = {};
-    m_state = State::Closed;
-    m_reading = Reading::Done;
-    m_position = m_base = 0;
-    m_total = -1;
-    m_continued = false;
-    m_lastKey.clear();
-    m_rows.clear();
-    std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
+    becomeClosed();
     if (wasOpen) {
         try {
             Q_EMIT closed();
@@ -228,11 +219,8 @@ void Query::close()
     }
 }
 
-// The database is going away: let go of the statement without touching it.
-void Query::forgetDatabase()
+void Query::becomeClosed()
 {
-    const bool wasOpen = m_state == State::Open;
-    m_statement.reset();
     m_db = nullptr;
     m_table = {};
     m_state = State::Closed;
@@ -243,6 +231,14 @@ void Query::forgetDatabase()
     m_lastKey.clear();
     m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
+}
+
+// The database is going away: let go of the statement without touching it.
+void Query::forgetDatabase()
+{
+    const bool wasOpen = m_state == State::Open;
+    m_statement.reset();
+    becomeClosed();
     if (wasOpen)
         Q_EMIT closed();
 }

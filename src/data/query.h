@@ -129,6 +129,7 @@ private:
     QVariantList keyFromEnd(int fromEnd);
     int countRows();
     void forgetDatabase();
+    void becomeClosed(); // the members as a closed query has them
     void refreshCurrentRow();
 
     QString m_alias;

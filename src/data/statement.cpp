@@ -116,19 +116,6 @@ private:
     QString m_fileName;
 };
 
-int nativeCode(const QSqlError &error)
-{
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok ? code : 0;
-}
-
-QString engineText(const QSqlError &error)
-{
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 class QtStatement final : public Statement {
 public:
     QtStatement(const Database &db, const QString &sql, const QString &fileName, const QString &action)

@@ -22,17 +22,6 @@ QString quoted(const QString &identifier)
     return u'"' % QString(identifier).replace(u'"', u"\"\""_s) % u'"';
 }
 
-int nativeCode(const QSqlError &error)
-{
-    return error.nativeErrorCode().toInt();
-}
-
-QString engineText(const QSqlError &error)
-{
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 } // namespace
 
 Table::Table(QString alias, QString tableName, QObject *parent)
