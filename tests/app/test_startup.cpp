@@ -25,6 +25,7 @@ private:
     // \a runtime as the session's runtime folder.
     void start(QProcess &process, const QString &runtime);
     static qint64 lockOwner(const QString &folder);
+    void startsAndTakesTheLock();
 
     QString m_program;
     QTemporaryDir m_tmp;
@@ -102,6 +103,17 @@ void TestStartup::secondCopyEndsAtOnce()
     first.waitForFinished();
 }
 
+// A copy started now runs and holds the session's lock.
+void TestStartup::startsAndTakesTheLock()
+{
+    QProcess next;
+    start(next, m_sessao.path());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), next.processId(), 10000);
+    QCOMPARE(next.state(), QProcess::Running);
+    next.kill();
+    next.waitForFinished();
+}
+
 void TestStartup::lockOfKilledCopyDoesNotBlock()
 {
     QProcess crashed;
@@ -110,12 +122,7 @@ void TestStartup::lockOfKilledCopyDoesNotBlock()
     crashed.kill(); // SIGKILL: the lock file stays behind
     crashed.waitForFinished();
 
-    QProcess next;
-    start(next, m_sessao.path());
-    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), next.processId(), 10000);
-    QCOMPARE(next.state(), QProcess::Running);
-    next.kill();
-    next.waitForFinished();
+    startsAndTakesTheLock();
 }
 
 void TestStartup::ownerlessLockDoesNotBlock_data()
@@ -138,12 +145,7 @@ void TestStartup::ownerlessLockDoesNotBlock()
     if (!legivel)
         QVERIFY(lock.setPermissions({}));
 
-    QProcess next;
-    start(next, m_sessao.path());
-    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(m_sessao.path()), next.processId(), 10000);
-    QCOMPARE(next.state(), QProcess::Running);
-    next.kill();
-    next.waitForFinished();
+    startsAndTakesTheLock();
 }
 
 void TestStartup::otherSessionDoesNotBlock()
