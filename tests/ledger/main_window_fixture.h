@@ -3,6 +3,8 @@
 #include "app/clock.h"
 #include "support/pessoa.h"
 #include "support/scripted_interaction.h"
+#include "support/linhas.h"
+#include "support/modal.h"
 #include "support/test_folder.h"
 
 #include <QDate>
@@ -20,14 +22,6 @@ class TformIncluirValor;
 
 namespace cofrel::test {
 
-// One stored transaction as the tests compare them.
-struct Lancamento {
-    qint64 transacao = 0;
-    QDate data;
-    QString descricao;
-    int categoria = 0;
-    double valor = 0;
-};
 
 // A logged-in user "Ana" in a fresh program folder with a fixed today, the
 // data module, the entry dialog and (on request) the main window created
@@ -55,23 +49,5 @@ public:
 private:
     clock::FixedNow m_today;
 };
-
-// Runs \a action once on the next modal widget to appear (polling, so it
-// works whether the modal loop has started yet or not). Watching stops when
-// the watch is destroyed or the timeout passes.
-class ModalWatch final {
-public:
-    ModalWatch(std::function<void(QWidget *)> action, int timeoutMs);
-    ~ModalWatch();
-    ModalWatch(const ModalWatch &) = delete;
-    ModalWatch &operator=(const ModalWatch &) = delete;
-
-    bool ran() const { return *m_ran; }
-
-private:
-    QTimer *m_poll;
-    std::shared_ptr<bool> m_ran;
-};
-std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, int timeoutMs = 10000);
 
 } // namespace cofrel::test
