@@ -203,7 +203,8 @@ Database::Database(QString folder)
 
     // The main database must be a real file: only then does SQLite commit a
     // transaction over several attached files through a super-journal, all
-    // files or none (a booking and its plan advance). It is never written.
+    // files or none (a booking and its plan advance). It holds no table of
+    // the program's, only sums kept from one session to the next (kept_sums.h).
     // A folder that cannot hold it (read-only) gets one in the temporary
     // folder, which keeps that promise against a crash of the program;
     // memory is the last resort, atomic per file only.
@@ -374,7 +375,10 @@ std::optional<Database::Stamp> Database::stamp(const QString &fileName) const
     const QByteArray counter = file.read(4);
     if (counter.size() != 4)
         return std::nullopt;
-    return Stamp{changes.value(0).toLongLong(), counter};
+    // A copy put in the file's place may bear the same counter.
+    const QFileInfo info(file);
+    return Stamp{changes.value(0).toLongLong(), counter, info.size(),
+                 info.lastModified().toMSecsSinceEpoch()};
 }
 
 bool Database::changedSince(const QString &fileName, const std::optional<Stamp> &since) const

@@ -98,7 +98,15 @@ public:
     struct Stamp {
         qint64 connectionChanges = -1;
         QByteArray fileCounter;
+        qint64 fileSize = -1;
+        qint64 modifiedMs = -1;
         bool operator==(const Stamp &) const = default;
+        // The same file on disk, whatever this connection did meanwhile
+        // (what a later session can still compare).
+        bool sameFileState(const Stamp &other) const
+        {
+            return fileCounter == other.fileCounter && fileSize == other.fileSize && modifiedMs == other.modifiedMs;
+        }
     };
     std::optional<Stamp> stamp(const QString &fileName) const; // nullopt: cannot tell
     // Whether the file may have been written since \a since was taken.

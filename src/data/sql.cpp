@@ -33,6 +33,12 @@ Sql Sql::balance(const QString &table)
     return {Kind::Balance, u"select SUM(valor) from "_s, table, u" where data<=:now"_s, {u"now"_s}};
 }
 
+Sql Sql::balanceAfter(const QString &table)
+{
+    return {Kind::BalanceAfter, u"select SUM(valor) from "_s, table, u" where data>:depois and data<=:now"_s,
+            {u"depois"_s, u"now"_s}};
+}
+
 Sql Sql::categorySum(const QString &table)
 {
     return {Kind::CategorySum, u"select SUM(valor) from "_s, table,

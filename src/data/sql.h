@@ -12,12 +12,14 @@ namespace cofrel::data {
 // parameters it takes and the key its rows come in.
 class Sql final {
 public:
-    enum class Kind { Statement, Balance, CategorySum, PeriodSum, DueEntries };
+    enum class Kind { Statement, Balance, BalanceAfter, CategorySum, PeriodSum, DueEntries };
 
     // \a table is the name the texts use, the file name without ".db" ("f7").
     static Sql statement(const QString &table);     // "Completo": every row
     static Sql statementFrom(const QString &table); // the rows from :inicio on
     static Sql balance(const QString &table);
+    // The amounts after :depois up to :now, added to a balance kept up to :depois.
+    static Sql balanceAfter(const QString &table);
     static Sql categorySum(const QString &table);
     static Sql periodSum(const QString &table);
     static Sql dueEntries(const QString &planTable);

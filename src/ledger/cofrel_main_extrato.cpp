@@ -3,6 +3,7 @@
 #include "app/cofrel_uteis.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
+#include "data/kept_sums.h"
 #include "data/query.h"
 #include "data/table.h"
 
@@ -54,16 +55,28 @@ QString nomeTabelaSql(const QString &fileName)
     return fileName.left(fileName.size() - 3);
 }
 
+namespace {
+
+// The single SUM of \a sql up to \a hoje (and after \a depois, when given).
+double soma(data::Query &query, const data::Sql &sql, const QDate &hoje, const QDate &depois = {})
+{
+    data::QueryCloser closer(query);
+    query.close();
+    query.clearSql();
+    query.setSql(sql);
+    query.bindDate(QStringLiteral("now"), hoje);
+    if (depois.isValid())
+        query.bindDate(QStringLiteral("depois"), depois);
+    query.prepare();
+    query.open();
+    return query.singleValueAsFloat();
+}
+
+} // namespace
+
 double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const QDate &hoje)
 {
-    data::QueryCloser closer(querySaldo);
-    querySaldo.close();
-    querySaldo.clearSql();
-    querySaldo.setSql(data::Sql::balance(nomeTabelaSql(finTableName)));
-    querySaldo.bindDate(QStringLiteral("now"), hoje);
-    querySaldo.prepare();
-    querySaldo.open();
-    return ArredondaCentavos(querySaldo.singleValueAsFloat());
+    return ArredondaCentavos(soma(querySaldo, data::Sql::balance(nomeTabelaSql(finTableName)), hoje));
 }
 
 double SaldoAteHoje::valor(data::Query &querySaldo, const QString &finTableName, const QDate &hoje)
@@ -74,8 +87,20 @@ double SaldoAteHoje::valor(data::Query &querySaldo, const QString &finTableName,
         return m_valor;
     m_chave.reset();
     // Taken before the sum: a write meanwhile makes the next call sum again.
-    const std::optional<data::Database::Stamp> marca = db.stamp(finTableName);
-    m_valor = calculaSaldo(querySaldo, finTableName, hoje);
+    std::optional<data::Database::Stamp> marca = db.stamp(finTableName);
+    const std::optional<data::KeptSum> guardada =
+        marca ? data::keptSum(db, finTableName, *marca) : std::nullopt;
+    const QString tabela = nomeTabelaSql(finTableName);
+    double total = 0;
+    if (guardada && guardada->upTo == hoje)
+        total = guardada->sum;
+    else if (guardada && guardada->upTo < hoje)
+        total = guardada->sum + soma(querySaldo, data::Sql::balanceAfter(tabela), hoje, guardada->upTo);
+    else
+        total = soma(querySaldo, data::Sql::balance(tabela), hoje);
+    if (marca && !(guardada && guardada->upTo == hoje))
+        marca = data::keepSum(db, finTableName, *marca, {hoje, total});
+    m_valor = ArredondaCentavos(total);
     m_chave = Chave{finTableName, hoje, marca};
     return m_valor;
 }

@@ -33,7 +33,9 @@ double calculaSaldo(data::Query &querySaldo, const QString &finTableName, const 
 // have changed: another day, another ledger file, or the file changed since
 // it was summed. A period change alone, which changes none of
 // these, reuses it: the sum reads every row up to today, the rest of a
-// period change only the rows on the screen.
+// period change only the rows on the screen. The sum is also kept for the
+// next session; while the file stays as it was, a later day adds only the
+// rows dated since.
 class SaldoAteHoje final {
 public:
     double valor(data::Query &querySaldo, const QString &finTableName, const QDate &hoje);

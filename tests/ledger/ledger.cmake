@@ -20,3 +20,7 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/screen640.json
 set_tests_properties(test_main_window_640 PROPERTIES ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_BINARY_DIR}/screen640.json;QT_QPA_FONTDIR=/usr/share/fonts/truetype")
 
+
+# The balance to date kept from one session to the next.
+cofrel_test(test_saldo_guardado ${CMAKE_CURRENT_LIST_DIR}/test_saldo_guardado.cpp)
+target_link_libraries(test_saldo_guardado PRIVATE Qt6::Sql)
