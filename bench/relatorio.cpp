@@ -55,6 +55,7 @@ constexpr double MaximoPartidaSobreBase = 1.5;
 constexpr double MaximoCrescimento = 10.0;
 constexpr double MaximoMemoriaEm1MilhaoMb = 150.0;
 constexpr double MaximoCopiaEm1MilhaoMs = 500.0;
+constexpr double MaximoLoginEm1MilhaoMs = 100.0;
 // Serving a paste may cost the report itself and this much more.
 constexpr double MaximoColagemAlemDoRelatorioMb = 64.0;
 
@@ -222,6 +223,9 @@ int escreveRelatorio(const QString &saida, const QStringList &partes)
         if (!copiasDe.vazia() && !copiasPara.vazia() && copiasDe.valores.front() > 0)
             out << "  (info) (g) primeira cópia de cada livro: crescimento de 100.000 a 1.000.000 (vezes): "
                 << numero(copiasPara.valores.front() / copiasDe.valores.front()) << "\n";
+        const Amostras login = milhao->figura(u"b"_s);
+        meta(u"(b) login, 1.000.000 lançamentos (ms; de %1 a %2)"_s.arg(numero(login.minimo()), numero(login.maximo())),
+             login.mediana(), MaximoLoginEm1MilhaoMs, login.mediana() < MaximoLoginEm1MilhaoMs);
         const double copia = milhao->figura(u"g"_s).mediana();
         meta(u"(g) cópia do extrato Completo, 1.000.000 lançamentos (ms)"_s, copia, MaximoCopiaEm1MilhaoMs,
              copia < MaximoCopiaEm1MilhaoMs);

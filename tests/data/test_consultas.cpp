@@ -370,6 +370,9 @@ void TestConsultas::plansUseIndexes_data()
                                               << QStringList{u"now"_s}
                                               << u"USING COVERING INDEX fin_data_valor (Data<?)"_s << true << false
                                               << statistics;
+        row(u"balance since a kept one"_s, Sql::Kind::BalanceAfter)
+            << u"select SUM(valor) from %1 where data>:depois and data<=:now"_s << QStringList{u"depois"_s, u"now"_s}
+            << u"USING COVERING INDEX fin_data_valor (Data>? AND Data<?)"_s << true << false << statistics;
         row(u"chart, one category"_s, Sql::Kind::CategorySum)
             << u"select SUM(valor) from %1 where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s
             << QStringList{u"now"_s, u"inicio"_s, u"categ"_s}
@@ -422,6 +425,8 @@ void TestConsultas::plansUseIndexes()
             return parameters.isEmpty() ? Sql::statement(m_t) : Sql::statementFrom(m_t);
         case Sql::Kind::Balance:
             return Sql::balance(m_t);
+        case Sql::Kind::BalanceAfter:
+            return Sql::balanceAfter(m_t);
         case Sql::Kind::CategorySum:
             return Sql::categorySum(m_t);
         case Sql::Kind::PeriodSum:

@@ -2,6 +2,7 @@
 // ledger file is as it was, never once the file changed in any way.
 #include "data/cofrel_dados.h"
 #include "data/database.h"
+#include "data/kept_sums.h"
 #include "data/query.h"
 #include "ledger/cofrel_main_extrato.h"
 #include "support/test_folder.h"
@@ -107,14 +108,32 @@ private Q_SLOTS:
                       u"insert into fin values (null, '%1', 'd', 1, 1000)"_s.arg(diaSql(3))});
         QCOMPARE(saldoNumaSessao(Hoje), 110.0);
         data::Database::closeAll();
-
-        executa(folder.dataFile(QString(data::Database::MainFileName)),
-                {u"update somas_guardadas set soma = soma + %1"_s.arg(Marca)});
+        data::Database &db = data::Database::forAlias(QString(data::AliasCofrel));
+        data::keepSum(db, u"f1.DB"_s, db.stamp(u"f1.DB"_s).value(), {Hoje, 110 + Marca});
+        // A booking and its plan advance still commit together, durably.
+        QSqlQuery sincronia = db.newQuery();
+        QVERIFY(sincronia.exec(u"PRAGMA main.synchronous"_s) && sincronia.next());
+        QCOMPARE(sincronia.value(0).toInt(), 2);
+        sincronia.finish();
+        data::Database::closeAll();
         const QDateTime hora = QFileInfo(fin).lastModified();
         executa(fin, entreAsSessoes);
         if (devolveAHora)
             QVERIFY(poeHora(fin, hora));
         QCOMPARE(saldoNumaSessao(Hoje.addDays(diasDepois)), saldo + (usaGuardado ? Marca : 0.0));
+    }
+
+    // A kept row damaged on disk (the machine lost power while it was
+    // written, without waiting for the disk) is not used.
+    void linhaDanificadaNaoServe()
+    {
+        test::TestFolder folder;
+        folder.addUser(u"Ana"_s, u"segredo"_s);
+        executa(folder.dataFile(u"f1.DB"_s), {u"insert into fin values (null, '%1', 'a', 1, 100)"_s.arg(diaSql(-1))});
+        QCOMPARE(saldoNumaSessao(Hoje), 100.0);
+        data::Database::closeAll();
+        executa(folder.dataFile(QString(data::Database::MainFileName)), {u"update somas_guardadas set soma = 5"_s});
+        QCOMPARE(saldoNumaSessao(Hoje), 100.0);
     }
 
     // A copy of another state of the ledger put in its place may bear the
