@@ -2,7 +2,7 @@
 // ways, it shows titles and a row indicator, reads lazily, edits nothing,
 // and reports double clicks anywhere over its rows' area.
 
-#include "apoio_dados.h"
+#include "support/tabelas.h"
 
 #include "app/cofrel_uteis.h"
 #include "controls/data_grid.h"
@@ -187,7 +187,7 @@ private Q_SLOTS:
             QCOMPARE(at, expected);
         QVERIFY2(at >= top && at <= bottom, qPrintable(u"%1 not in %2..%3"_s.arg(at).arg(top).arg(bottom)));
         QCOMPARE(m_grid->currentIndex().row(), at);
-        QCOMPARE(m_query->fieldByName(u"Transacao"_s).asInteger(), m_rows[at].id);
+        QCOMPARE(m_query->fieldByName(u"Transacao"_s).asInteger(), m_rows[at].transacao);
         QCOMPARE(m_query->fieldByName(u"Descricao"_s).asString(), m_rows[at].descricao);
         // Only a window of rows is held, whatever the jump.
         QVERIFY2(m_query->fetchedRows() - m_query->firstHeld() < 1000,
@@ -243,10 +243,10 @@ private Q_SLOTS:
 
     void tableGridFollowsTable()
     {
-        QList<Plano> plans{{10, QDate(2024, 5, 10), u"dez"_s, 1, -10},
-                           {5, QDate(2024, 5, 5), u"cinco"_s, 1, -5},
-                           {20, QDate(2024, 5, 20), u"vinte"_s, 1, -20}};
-        gravaPlanos(u"d1.db"_s, plans);
+        QList<Lancamento> plans{{0, QDate(2024, 5, 10), u"dez"_s, 1, -10, 10},
+                                {0, QDate(2024, 5, 5), u"cinco"_s, 1, -5, 5},
+                                {0, QDate(2024, 5, 20), u"vinte"_s, 1, -20, 20}};
+        gravaLinhas(u"d1.db"_s, plans);
         Table dfin(alias(), u"d1.db"_s);
         dfin.setIndexFieldNames(u"Dia;Data"_s);
         TableModel model(dfin, {u"Dia"_s, u"Descricao"_s, u"Valor"_s});
@@ -265,7 +265,7 @@ private Q_SLOTS:
         QTRY_COMPARE(grid.currentIndex().row(), 1);
 
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(model.index(2, 1)).center());
-        QCOMPARE(dfin.currentId(), plans[2].id);
+        QCOMPARE(dfin.currentId(), plans[2].transacao);
         QCOMPARE(dfin.fieldByName(u"Descricao"_s).asString(), u"vinte"_s);
 
         // A row written through the table shows at once, where the index puts it.
@@ -290,11 +290,11 @@ private:
     {
         for (int i = 0; i < rows; ++i) {
             const int day = mixed ? (i * 7919) % qMax(1, rows / 3) : i;
-            m_rows << Lancamento{QDate(2024, 1, 1).addDays(day), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
+            m_rows << Lancamento{0, QDate(2024, 1, 1).addDays(day), u"linha %1"_s.arg(i), 1, -1.5 * (i + 1)};
         }
-        gravaLancamentos(u"f1.db"_s, m_rows);
+        gravaLinhas(u"f1.db"_s, m_rows);
         std::stable_sort(m_rows.begin(), m_rows.end(), [](const Lancamento &a, const Lancamento &b) {
-            return std::pair(a.data, a.id) < std::pair(b.data, b.id);
+            return std::pair(a.data, a.transacao) < std::pair(b.data, b.transacao);
         });
         m_query = std::make_unique<Query>(alias());
         m_query->setSql(Sql::statement(u"f1"_s));

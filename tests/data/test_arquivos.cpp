@@ -2,7 +2,7 @@
 // letter case, files locked by another program or damaged, files deleted
 // or replaced while the program runs, transactions.
 
-#include "apoio_dados.h"
+#include "support/tabelas.h"
 
 #include "app/errors.h"
 #include "data/database.h"
@@ -114,8 +114,8 @@ private Q_SLOTS:
     {
         const int number = m_folder->addUser(u"Fica"_s, u"x"_s);
         {
-            QList<Lancamento> rows{{QDate(2024, 1, 1), u"no modelo"_s, 1, -1}};
-            gravaLancamentos(u"fin.DB"_s, rows);
+            QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"no modelo"_s, 1, -1}};
+            gravaLinhas(u"fin.DB"_s, rows);
         }
         Database::closeAll();
         createTemplates(m_folder->dataDir());
@@ -145,10 +145,10 @@ private Q_SLOTS:
         for (const QString &name : {u"f1.DB"_s, u"d1.DB"_s, u"f10.DB"_s, u"d10.DB"_s})
             QVERIFY2(QFile::exists(m_folder->dataFile(name)), qPrintable(name));
 
-        QList<Lancamento> one{{QDate(2024, 1, 1), u"do um"_s, 1, -1}};
-        QList<Lancamento> ten{{QDate(2024, 1, 1), u"do dez"_s, 1, -10}, {QDate(2024, 1, 2), u"do dez"_s, 1, -10}};
-        gravaLancamentos(u"f1.db"_s, one);
-        gravaLancamentos(u"f10.db"_s, ten);
+        QList<Lancamento> one{{0, QDate(2024, 1, 1), u"do um"_s, 1, -1}};
+        QList<Lancamento> ten{{0, QDate(2024, 1, 1), u"do dez"_s, 1, -10}, {0, QDate(2024, 1, 2), u"do dez"_s, 1, -10}};
+        gravaLinhas(u"f1.db"_s, one);
+        gravaLinhas(u"f10.db"_s, ten);
 
         Query q(alias());
         for (const auto &[table, rows, sum] : {std::tuple{u"f1"_s, 1, -1.0}, std::tuple{u"f10"_s, 2, -20.0}}) {
@@ -177,8 +177,8 @@ private Q_SLOTS:
         m_folder->addUser(u"Um"_s, u"x"_s);
         QVERIFY(QFile::exists(m_folder->dataFile(u"f1.DB"_s)));
         QVERIFY(!QFile::exists(m_folder->dataFile(u"f1.db"_s)));
-        QList<Lancamento> rows{{QDate(2024, 1, 1), name, 1, -1}};
-        gravaLancamentos(name, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), name, 1, -1}};
+        gravaLinhas(name, rows);
         QCOMPARE(contaLinhas(u"f1.db"_s), 1);
         Query q(alias());
         QueryCloser closer(q);
@@ -214,8 +214,8 @@ private Q_SLOTS:
         QFETCH(QString, lock);
         QFETCH(bool, attachedBefore);
         m_folder->addUser(u"Um"_s, u"x"_s);
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"antes"_s, 1, -1}};
-        gravaLancamentos(u"f1.db"_s, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"antes"_s, 1, -1}};
+        gravaLinhas(u"f1.db"_s, rows);
         if (!attachedBefore)
             Database::closeAll();
         const QString path = m_folder->dataFile(u"f1.DB"_s);
@@ -234,7 +234,7 @@ private Q_SLOTS:
                 fin.open();
                 QCOMPARE(lock, u"IMMEDIATE"_s); // a writer still lets others read
                 QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), u"antes"_s);
-                gravaLancamento(fin, {QDate(2024, 2, 2), u"não entra"_s, 1, -2});
+                gravaLinha(fin, {0, QDate(2024, 2, 2), u"não entra"_s, 1, -2});
             } catch (const Error &e) {
                 message = e.message();
             }
@@ -250,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(contaLinhas(u"f1.db"_s), 1);
         TableCloser closer(fin);
         fin.open();
-        gravaLancamento(fin, {QDate(2024, 2, 2), u"agora entra"_s, 1, -2});
+        gravaLinha(fin, {0, QDate(2024, 2, 2), u"agora entra"_s, 1, -2});
         QCOMPARE(fin.recordCount(), 2);
     }
 
@@ -312,8 +312,8 @@ private Q_SLOTS:
     {
         m_folder->addUser(u"Um"_s, u"x"_s);
         m_folder->addUser(u"Dois"_s, u"x"_s);
-        QList<Lancamento> two{{QDate(2024, 1, 1), u"do dois"_s, 1, -2}, {QDate(2024, 1, 2), u"do dois"_s, 1, -2}};
-        gravaLancamentos(u"f2.db"_s, two);
+        QList<Lancamento> two{{0, QDate(2024, 1, 1), u"do dois"_s, 1, -2}, {0, QDate(2024, 1, 2), u"do dois"_s, 1, -2}};
+        gravaLinhas(u"f2.db"_s, two);
         QCOMPARE(contaLinhas(u"f1.db"_s), 0);
 
         // Replaced by a copy of another file: its rows are the ones seen.
@@ -336,8 +336,8 @@ private Q_SLOTS:
         Database &db = Database::forAlias(alias());
         for (int round = 0; round < 2; ++round) {
             for (int i = 1; i <= users; ++i) {
-                QList<Lancamento> rows{{QDate(2024, 1, i), u"linha"_s, 1, -1}};
-                gravaLancamentos(u"f%1.db"_s.arg(i), rows);
+                QList<Lancamento> rows{{0, QDate(2024, 1, i), u"linha"_s, 1, -1}};
+                gravaLinhas(u"f%1.db"_s.arg(i), rows);
                 QCOMPARE(contaLinhas(u"f%1.db"_s.arg(i)), round + 1);
                 QVERIFY2(db.attachedSchemas().size() <= 8, qPrintable(db.attachedSchemas().join(u' ')));
             }
@@ -361,14 +361,14 @@ private Q_SLOTS:
         fin.open();
         {
             Transaction transaction(db);
-            gravaLancamento(fin, {QDate(2024, 1, 1), u"desfeito"_s, 1, -1});
+            gravaLinha(fin, {0, QDate(2024, 1, 1), u"desfeito"_s, 1, -1});
             QVERIFY(db.inTransaction());
         }
         QVERIFY(!db.inTransaction());
         QCOMPARE(fin.recordCount(), 0);
         {
             Transaction transaction(db);
-            gravaLancamento(fin, {QDate(2024, 1, 1), u"confirmado"_s, 1, -1});
+            gravaLinha(fin, {0, QDate(2024, 1, 1), u"confirmado"_s, 1, -1});
             transaction.commit();
         }
         QCOMPARE(fin.recordCount(), 1);

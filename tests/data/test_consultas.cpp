@@ -4,7 +4,7 @@
 // Every test runs twice: rows read through SQLite's own interface, and
 // through QSqlQuery as with a Qt that carries its own SQLite.
 
-#include "apoio_dados.h"
+#include "support/tabelas.h"
 
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -30,16 +30,16 @@ const QDate Hoje(2024, 3, 15);
 
 QList<Lancamento> razao()
 {
-    return {{Hoje.addDays(-800), u"antigo"_s, 1, -5.00},
-            {Hoje.addDays(-40), u"salário"_s, 6, 1000.00},
-            {Hoje.addDays(-31), u"mercado"_s, 1, -200.50},
-            {Hoje.addDays(-30), u"luz"_s, 3, -80.25},
-            {Hoje.addDays(-6), u"farmácia"_s, 4, -33.10},
-            {Hoje.addDays(-5), u"padaria"_s, 1, -10.00},
-            {Hoje.addDays(-5), u"reembolso"_s, 1, 15.00},
-            {Hoje, u"hoje"_s, 2, -7.30},
-            {Hoje.addDays(1), u"amanhã"_s, 2, -50.00},
-            {Hoje.addDays(60), u"futuro"_s, 8, -99.99}};
+    return {{0, Hoje.addDays(-800), u"antigo"_s, 1, -5.00},
+            {0, Hoje.addDays(-40), u"salário"_s, 6, 1000.00},
+            {0, Hoje.addDays(-31), u"mercado"_s, 1, -200.50},
+            {0, Hoje.addDays(-30), u"luz"_s, 3, -80.25},
+            {0, Hoje.addDays(-6), u"farmácia"_s, 4, -33.10},
+            {0, Hoje.addDays(-5), u"padaria"_s, 1, -10.00},
+            {0, Hoje.addDays(-5), u"reembolso"_s, 1, 15.00},
+            {0, Hoje, u"hoje"_s, 2, -7.30},
+            {0, Hoje.addDays(1), u"amanhã"_s, 2, -50.00},
+            {0, Hoje.addDays(60), u"futuro"_s, 8, -99.99}};
 }
 
 double soma(const QList<Lancamento> &rows, const std::function<bool(const Lancamento &)> &keep)
@@ -139,7 +139,7 @@ private Q_SLOTS:
         int seen = 0;
         for (q.first(); !q.eof(); q.next()) {
             const qint64 id = q.fieldByName(u"Transacao"_s).asInteger();
-            const auto it = std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const Lancamento &l) { return l.id == id; });
+            const auto it = std::find_if(m_rows.cbegin(), m_rows.cend(), [&](const Lancamento &l) { return l.transacao == id; });
             QVERIFY(it != m_rows.cend());
             QCOMPARE(q.fieldByName(u"Data"_s).asDate(), it->data);
             QCOMPARE(q.fieldByName(u"descricao"_s).asString(), it->descricao);
@@ -265,12 +265,12 @@ private Q_SLOTS:
 
     void duePlanEntries()
     {
-        QList<Plano> plans{{20, Hoje.addDays(5), u"ainda não"_s, 1, -1},
-                           {15, Hoje, u"vence hoje"_s, 2, -2},
-                           {5, Hoje.addDays(-10), u"vencido"_s, 3, -3},
-                           {1, Hoje.addDays(-40), u"muito vencido"_s, 6, 4},
-                           {5, Hoje.addDays(-70), u"mesmo dia, mais antigo"_s, 3, -5}};
-        gravaPlanos(m_p + u".db"_s, plans);
+        QList<Lancamento> plans{{0, Hoje.addDays(5), u"ainda não"_s, 1, -1, 20},
+                                {0, Hoje, u"vence hoje"_s, 2, -2, 15},
+                                {0, Hoje.addDays(-10), u"vencido"_s, 3, -3, 5},
+                                {0, Hoje.addDays(-40), u"muito vencido"_s, 6, 4, 1},
+                                {0, Hoje.addDays(-70), u"mesmo dia, mais antigo"_s, 3, -5, 5}};
+        gravaLinhas(m_p + u".db"_s, plans);
         Query q(alias());
         QueryCloser closer(q);
         q.setSql(Sql::dueEntries(m_p));
@@ -284,7 +284,7 @@ private Q_SLOTS:
             descricoes << q.fieldByName(u"Descricao"_s).asString();
         }
         // Due ones only, in the plan's order: by day of month, then date.
-        QCOMPARE(ids, (QList<qint64>{plans[3].id, plans[4].id, plans[2].id, plans[1].id}));
+        QCOMPARE(ids, (QList<qint64>{plans[3].transacao, plans[4].transacao, plans[2].transacao, plans[1].transacao}));
         QCOMPARE(descricoes.size(), 4);
     }
 
@@ -365,13 +365,13 @@ private Q_SLOTS:
         // three of them due.
         QList<Lancamento> rows;
         for (int i = 0; i < 3000; ++i)
-            rows << Lancamento{Hoje.addDays(20 - (i * 37) % 3650), u"linha %1"_s.arg(i), 1 + i % 8,
+            rows << Lancamento{0, Hoje.addDays(20 - (i * 37) % 3650), u"linha %1"_s.arg(i), 1 + i % 8,
                                (i % 5 ? -1.0 : 1.0) * (1 + i % 300)};
-        gravaLancamentos(m_t + u".db"_s, rows);
-        QList<Plano> plans;
+        gravaLinhas(m_t + u".db"_s, rows);
+        QList<Lancamento> plans;
         for (int i = 0; i < 40; ++i)
-            plans << Plano{1 + i % 28, Hoje.addDays(i < 3 ? -i : 1 + i), u"plano %1"_s.arg(i), 1 + i % 8, -10.0 * i};
-        gravaPlanos(m_p + u".db"_s, plans);
+            plans << Lancamento{0, Hoje.addDays(i < 3 ? -i : 1 + i), u"plano %1"_s.arg(i), 1 + i % 8, -10.0 * i, 1 + i % 28};
+        gravaLinhas(m_p + u".db"_s, plans);
         if (statistics) {
             Database::closeAll(); // another program analyses the files meanwhile
             for (const QString &file : {m_t, m_p}) {
@@ -431,7 +431,7 @@ private Q_SLOTS:
             for (q.first(); !q.eof(); q.next())
                 due << q.fieldByName(u"Transacao"_s).asInteger();
             // By day of month: plans 0, 1 and 2 have days 1, 2 and 3.
-            QCOMPARE(due, (QList<qint64>{plans[0].id, plans[1].id, plans[2].id}));
+            QCOMPARE(due, (QList<qint64>{plans[0].transacao, plans[1].transacao, plans[2].transacao}));
         }
     }
 
@@ -476,8 +476,8 @@ private Q_SLOTS:
     {
         QList<Lancamento> rows;
         for (int i = 0; i < 10000; ++i)
-            rows << Lancamento{Hoje.addDays(-(i % 700)), u"linha %1"_s.arg(i), 1 + i % 8, (i % 2 ? -1.0 : 1.0) * (i + 0.25)};
-        gravaLancamentos(m_t + u".db"_s, rows);
+            rows << Lancamento{0, Hoje.addDays(-(i % 700)), u"linha %1"_s.arg(i), 1 + i % 8, (i % 2 ? -1.0 : 1.0) * (i + 0.25)};
+        gravaLinhas(m_t + u".db"_s, rows);
 
         Query q(alias());
         QueryCloser closer(q);
@@ -526,10 +526,10 @@ private Q_SLOTS:
     // walks: each due row is seen exactly once in that walk.
     void smallResultStaysAsOpened()
     {
-        QList<Plano> plans{{5, Hoje.addMonths(-5), u"a"_s, 1, -1},
-                           {10, Hoje.addMonths(-4), u"b"_s, 1, -2},
-                           {20, Hoje.addMonths(-3), u"c"_s, 1, -3}};
-        gravaPlanos(m_p + u".db"_s, plans);
+        QList<Lancamento> plans{{0, Hoje.addMonths(-5), u"a"_s, 1, -1, 5},
+                                {0, Hoje.addMonths(-4), u"b"_s, 1, -2, 10},
+                                {0, Hoje.addMonths(-3), u"c"_s, 1, -3, 20}};
+        gravaLinhas(m_p + u".db"_s, plans);
 
         Query due(alias());
         QueryCloser closer(due);
@@ -550,7 +550,7 @@ private Q_SLOTS:
             dfin.fieldByName(u"Data"_s).setDate(dfin.fieldByName(u"Data"_s).asDate().addMonths(1)); // still due
             dfin.post();
         }
-        QCOMPARE(seen, (QList<qint64>{plans[0].id, plans[1].id, plans[2].id}));
+        QCOMPARE(seen, (QList<qint64>{plans[0].transacao, plans[1].transacao, plans[2].transacao}));
     }
 
     // A large result lets go of its statement at a write and goes on after the
@@ -559,8 +559,8 @@ private Q_SLOTS:
     {
         QList<Lancamento> rows;
         for (int i = 0; i < Query::SettleRows * 2 + 500; ++i)
-            rows << Lancamento{QDate(2020, 1, 1).addDays(i / 3), u"linha %1"_s.arg(i), 1, -1.0};
-        gravaLancamentos(m_t + u".db"_s, rows);
+            rows << Lancamento{0, QDate(2020, 1, 1).addDays(i / 3), u"linha %1"_s.arg(i), 1, -1.0};
+        gravaLinhas(m_t + u".db"_s, rows);
 
         Query q(alias());
         QueryCloser closer(q);
@@ -574,8 +574,8 @@ private Q_SLOTS:
             fin.setIndexFieldNames(u"Transacao"_s);
             TableCloser tableCloser(fin);
             fin.open();
-            added = gravaLancamento(fin, {QDate(2099, 1, 1), u"depois de todas"_s, 1, -1});
-            QVERIFY(fin.findKey(rows.last().id));
+            added = gravaLinha(fin, {0, QDate(2099, 1, 1), u"depois de todas"_s, 1, -1});
+            QVERIFY(fin.findKey(rows.last().transacao));
             fin.deleteRow();
         }
         QVERIFY(q.fetchedRows() < rows.size());
@@ -589,7 +589,7 @@ private Q_SLOTS:
         }
         QCOMPARE(ids.size(), rows.size()); // one added, one removed
         QCOMPARE(QSet<qint64>(ids.cbegin(), ids.cend()).size(), ids.size());
-        QVERIFY(!ids.contains(rows.last().id));
+        QVERIFY(!ids.contains(rows.last().transacao));
         QCOMPARE(ids.last(), added);
         // Past the end the fields still show the last row.
         QCOMPARE(q.fieldByName(u"Descricao"_s).asString(), u"depois de todas"_s);
@@ -599,7 +599,7 @@ private:
     void escreveRazao()
     {
         m_rows = razao();
-        gravaLancamentos(m_t + u".db"_s, m_rows);
+        gravaLinhas(m_t + u".db"_s, m_rows);
     }
 
     std::unique_ptr<TestFolder> m_folder;

@@ -1,39 +1,23 @@
 #pragma once
 
+#include "support/linhas.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <functional>
 
 // What the reliability tests look at, read straight from the files with
 // connections of their own, never through the program's data layer.
 namespace cofrel::test {
 
-struct Lancamento {
-    QString data; // ISO
-    QString descricao;
-    int categoria = 0;
-    qint64 centavos = 0;
-    bool operator==(const Lancamento &) const = default;
-};
-
-struct Planejado {
-    int dia = 0;
-    QString data;
-    QString descricao;
-    int categoria = 0;
-    qint64 centavos = 0;
-    bool operator==(const Planejado &) const = default;
-};
-
 struct UsuarioGravado {
     QString nome;
     QByteArray senha; // decoded
-    QMap<qint64, Lancamento> lancamentos;
-    QMap<qint64, Planejado> plano;
+    QMap<qint64, Lancamento> lancamentos; // by number; amounts to the cent
+    QMap<qint64, Lancamento> plano;
     bool operator==(const UsuarioGravado &) const = default;
 };
 
@@ -65,3 +49,4 @@ void copiaPasta(const QString &de, const QString &para);
 QVariant consultaUm(const QString &arquivo, const QString &sql);
 
 } // namespace cofrel::test
+

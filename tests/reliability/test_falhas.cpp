@@ -23,6 +23,7 @@
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "support/scripted_interaction.h"
+#include "support/tabelas.h"
 #include "support/test_folder.h"
 
 #include <QApplication>
@@ -115,28 +116,13 @@ public:
 
     void insereLancamento()
     {
-        data::Table &fin = forms().Dados->TableFin;
-        data::TableCloser fecha(fin);
-        fin.open();
-        fin.insert();
-        fin.fieldByName(u"Data"_s).setDate(Hoje.addDays(-3));
-        fin.fieldByName(u"Descricao"_s).setString(u"Padaria"_s);
-        fin.fieldByName(u"Categoria"_s).setInteger(1);
-        fin.fieldByName(u"Valor"_s).setFloat(-7.5);
-        fin.post();
+        QList<Lancamento> linhas{{0, Hoje.addDays(-3), u"Padaria"_s, 1, -7.5}};
+        gravaLinhas(fin(), linhas);
     }
     void planejaVencidoHoje()
     {
-        data::Table &plano = forms().Dados->TableDFin;
-        data::TableCloser fecha(plano);
-        plano.open();
-        plano.insert();
-        plano.fieldByName(u"Dia"_s).setInteger(Hoje.day());
-        plano.fieldByName(u"Data"_s).setDate(Hoje);
-        plano.fieldByName(u"Categoria"_s).setInteger(4);
-        plano.fieldByName(u"Descricao"_s).setString(u"Aluguel"_s);
-        plano.fieldByName(u"Valor"_s).setFloat(-800.0);
-        plano.post();
+        QList<Lancamento> linhas{{0, Hoje, u"Aluguel"_s, 4, -800.0, Hoje.day()}};
+        gravaLinhas(dfin(), linhas);
     }
 
     int lancamentos() { return consultaUm(caminho(fin()), u"SELECT count(*) FROM fin"_s).toInt(); }

@@ -15,6 +15,7 @@
 #include "data/database.h"
 #include "ledger/cofrel_main_extrato.h"
 #include "support/scripted_interaction.h"
+#include "support/tabelas.h"
 #include "support/test_folder.h"
 
 #include <QApplication>
@@ -83,26 +84,38 @@ Relato interpreta(const QByteArray &saida)
     return r;
 }
 
-Lancamento lancamentoDe(const QJsonObject &b)
+Lancamento lancamentoDe(const QJsonObject &b, qint64 numero = 0)
 {
-    return {b.value(u"data"_s).toString(), b.value(u"desc"_s).toString(), b.value(u"cat"_s).toInt(),
-            qint64(b.value(u"centavos"_s).toInteger())};
+    return {numero, QDate::fromString(b.value(u"data"_s).toString(), Qt::ISODate), b.value(u"desc"_s).toString(),
+            b.value(u"cat"_s).toInt(), double(b.value(u"centavos"_s).toInteger()) / 100.0};
 }
 
-// The id the engine gave a new row: from the acknowledgement, or, for an
-// operation cut short, the one row of \a real that the model lacks and that
-// holds the same values.
-template <typename Linha>
-std::optional<qint64> idNovo(const QJsonObject &a, const QMap<qint64, Linha> &modelo,
-                             const QMap<qint64, Linha> &real, const Linha &linha)
+// The number the engine gave a new row: from the acknowledgement, or, for
+// an operation cut short, the one row of \a real that the model lacks and
+// that holds the same values.
+std::optional<qint64> idNovo(const QJsonObject &a, const QMap<qint64, Lancamento> &modelo,
+                             const QMap<qint64, Lancamento> &real, Lancamento linha)
 {
     if (a.contains(u"id"_s) && a.value(u"id"_s).toInteger() > 0)
         return a.value(u"id"_s).toInteger();
     for (auto it = real.cbegin(); it != real.cend(); ++it) {
+        linha.transacao = it.key();
         if (!modelo.contains(it.key()) && it.value() == linha)
             return it.key();
     }
     return std::nullopt;
+}
+
+// Adds \a linha to \a linhas under the number \a a or \a real gives it.
+bool acrescenta(QMap<qint64, Lancamento> &linhas, const QJsonObject &a, const QMap<qint64, Lancamento> &real,
+                Lancamento linha)
+{
+    const auto id = idNovo(a, linhas, real, linha);
+    if (!id)
+        return false;
+    linha.transacao = *id;
+    linhas.insert(*id, linha);
+    return true;
 }
 
 // Applies one operation to \a e. \a a is its acknowledgement (empty for the
@@ -134,35 +147,24 @@ bool aplica(Estado &e, const QJsonObject &b, const QJsonObject &a, const Estado 
     UsuarioGravado &usuario = e[u];
     const UsuarioGravado vazio;
     const UsuarioGravado &doReal = real.contains(u) ? real[u] : vazio;
-    if (op == u"lancamento"_s) {
-        const Lancamento l = lancamentoDe(b);
-        const auto id = idNovo(a, usuario.lancamentos, doReal.lancamentos, l);
-        if (!id)
-            return false;
-        usuario.lancamentos.insert(*id, l);
-    } else if (op == u"altera"_s) {
-        usuario.lancamentos.insert(b.value(u"id"_s).toInteger(), lancamentoDe(b));
+    if (op == u"lancamento"_s)
+        return acrescenta(usuario.lancamentos, a, doReal.lancamentos, lancamentoDe(b));
+    if (op == u"altera"_s) {
+        const qint64 id = b.value(u"id"_s).toInteger();
+        usuario.lancamentos.insert(id, lancamentoDe(b, id));
     } else if (op == u"apaga"_s) {
         usuario.lancamentos.remove(b.value(u"id"_s).toInteger());
     } else if (op == u"plano"_s) {
-        const Lancamento l = lancamentoDe(b);
-        const Planejado p{b.value(u"dia"_s).toInt(), l.data, l.descricao, l.categoria, l.centavos};
-        const auto id = idNovo(a, usuario.plano, doReal.plano, p);
-        if (!id)
-            return false;
-        usuario.plano.insert(*id, p);
+        Lancamento p = lancamentoDe(b);
+        p.dia = b.value(u"dia"_s).toInt();
+        return acrescenta(usuario.plano, a, doReal.plano, p);
     } else if (op == u"vencido"_s) {
         const qint64 plano = b.value(u"plano"_s).toInteger();
         if (!usuario.plano.contains(plano))
             return false;
-        usuario.plano[plano].data = b.value(u"nova_data"_s).toString();
-        if (b.value(u"ok"_s).toBool()) {
-            const Lancamento l = lancamentoDe(b);
-            const auto id = idNovo(a, usuario.lancamentos, doReal.lancamentos, l);
-            if (!id)
-                return false;
-            usuario.lancamentos.insert(*id, l);
-        }
+        usuario.plano[plano].data = QDate::fromString(b.value(u"nova_data"_s).toString(), Qt::ISODate);
+        if (b.value(u"ok"_s).toBool())
+            return acrescenta(usuario.lancamentos, a, doReal.lancamentos, lancamentoDe(b));
     } else {
         return false;
     }
@@ -481,6 +483,7 @@ private Q_SLOTS:
 private:
     // Checks the folder after the writer ended, against \a modelo, which
     // becomes what the folder holds.
+
     void confere(const QString &dados, Estado &modelo, const Relato &relato)
     {
         QVERIFY2(relato.erro.isEmpty(), qPrintable(relato.erro));
@@ -518,16 +521,8 @@ private:
     {
         const int numero = pasta.addUser(u"ana"_s, u"segredo"_s);
         QCOMPARE(numero, 1);
-        data::Table plano(QString(data::AliasCofrel), u"d1.db"_s);
-        data::TableCloser fecha(plano);
-        plano.open();
-        plano.insert();
-        plano.fieldByName(u"Dia"_s).setInteger(10);
-        plano.fieldByName(u"Data"_s).setDate(QDate(2025, 3, 10));
-        plano.fieldByName(u"Categoria"_s).setInteger(4);
-        plano.fieldByName(u"Descricao"_s).setString(u"Aluguel 'centro'"_s);
-        plano.fieldByName(u"Valor"_s).setFloat(-800.0);
-        plano.post();
+        QList<Lancamento> plano{{0, QDate(2025, 3, 10), u"Aluguel 'centro'"_s, 4, -800.0, 10}};
+        gravaLinhas(u"d1.db"_s, plano);
     }
 
     QMap<QString, int> m_interrompidas;
