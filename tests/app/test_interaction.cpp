@@ -2,6 +2,7 @@
 // offscreen as a person gets them: title, icon, buttons, the default
 // button, what Enter answers, and a width that leaves the title whole.
 #include "app/interaction.h"
+#include "support/modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,9 +11,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace cofrel;
+using namespace cofrel::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -31,12 +32,12 @@ struct Vista {
 };
 
 // Reads the box as soon as it is up and presses Enter in it.
-void respondeComEnter(Vista &vista)
+std::unique_ptr<ModalWatch> respondeComEnter(Vista &vista)
 {
-    QTimer::singleShot(0, [&vista] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    return quandoModal([&vista](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
         if (!box) {
-            respondeComEnter(vista);
+            modal->close();
             return;
         }
         vista.titulo = box->windowTitle();
@@ -91,7 +92,7 @@ private Q_SLOTS:
 
         DialogInteraction caixas;
         Vista vista;
-        respondeComEnter(vista);
+        const auto responde = respondeComEnter(vista);
         bool sim = false;
         switch (caixa) {
         case Caixa::Mensagem:

@@ -37,7 +37,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTimer>
 #include <QtTest>
 
 #include <cstdio>
@@ -145,20 +144,11 @@ private:
 // confirming fails they are cancelled.
 class Respondedor final {
 public:
-    Respondedor()
-    {
-        QObject::connect(&m_vigia, &QTimer::timeout, [this] { responde(); });
-        m_vigia.start(5);
-    }
     int novos = 0;
 
 private:
-    void responde()
+    void responde(QWidget *modal)
     {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (m_ocupado || !modal || !modal->isVisible())
-            return;
-        m_ocupado = true;
         if (auto *valor = qobject_cast<TformIncluirValor *>(modal)) {
             if (valor->entryMode() == TformIncluirValor::EntryMode::NovoLancamento) {
                 valor->editDescricao()->setText(u"Mercado 'central'"_s);
@@ -177,11 +167,9 @@ private:
         } else {
             modal->close();
         }
-        m_ocupado = false;
     }
 
-    QTimer m_vigia;
-    bool m_ocupado = false;
+    CadaModal m_vigia{[this](QWidget *modal) { responde(modal); }};
 };
 
 // ---- The operations ---------------------------------------------------------------

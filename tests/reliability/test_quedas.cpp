@@ -29,7 +29,6 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <optional>
@@ -211,12 +210,7 @@ void programaEntraComCadaUsuario(const Estado &real)
         f = Forms{};
         data::Database::closeAll();
     });
-    QTimer cancelaPrimeiraVez;
-    QObject::connect(&cancelaPrimeiraVez, &QTimer::timeout, [] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    cancelaPrimeiraVez.start(10);
+    const CadaModal cancela([](QWidget *modal) { modal->close(); });
 
     login.show();
     QCOMPARE(login.comboUsuario->count(), int(real.size()));
