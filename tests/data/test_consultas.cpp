@@ -572,7 +572,6 @@ private Q_SLOTS:
         {
             Table fin(alias(), m_t + u".db"_s);
             fin.setIndexFieldNames(u"Transacao"_s);
-            TableCloser tableCloser(fin);
             fin.open();
             added = gravaLinha(fin, {0, QDate(2099, 1, 1), u"depois de todas"_s, 1, -1});
             QVERIFY(fin.findKey(rows.last().transacao));

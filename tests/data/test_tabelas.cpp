@@ -70,7 +70,6 @@ private Q_SLOTS:
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY(fin.bof());
         QVERIFY(!fin.eof());
@@ -95,7 +94,6 @@ private Q_SLOTS:
     {
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY(fin.bof());
         QVERIFY(fin.eof());
@@ -133,7 +131,6 @@ private Q_SLOTS:
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(fields);
-        TableCloser closer(fin);
         fin.open();
         const Lancamento &wanted = rows[row];
         const QVariant key = fields == u"Data"_s ? QVariant(wanted.data) : QVariant(wanted.transacao);
@@ -155,7 +152,6 @@ private Q_SLOTS:
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         {
             IndexSwitch byId(fin, u"Transacao"_s);
@@ -184,7 +180,6 @@ private Q_SLOTS:
 
         Table dfin(alias(), m_dfin);
         dfin.setIndexFieldNames(u"Dia;Data"_s);
-        TableCloser closer(dfin);
         dfin.open();
         QCOMPARE(percorre(dfin), (QList<qint64>{rows[2].transacao, rows[1].transacao, rows[0].transacao, rows[3].transacao}));
         QVERIFY(dfin.findKey(5));
@@ -203,7 +198,6 @@ private Q_SLOTS:
     {
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         const qint64 id = gravaLinha(fin, {0, QDate(2024, 7, 1), u"recém-gravado"_s, 4, -12.34});
         QVERIFY(id > 0);
@@ -237,14 +231,12 @@ private Q_SLOTS:
         {
             Table fin(alias(), m_fin);
             fin.setIndexFieldNames(u"Transacao"_s);
-            TableCloser closer(fin);
             fin.open();
             QVERIFY(fin.findKey(highest));
             fin.deleteRow();
         }
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         const qint64 next = gravaLinha(fin, {0, QDate(2024, 1, 4), u"quatro"_s, 1, -4});
         QVERIFY2(next > highest, qPrintable(u"%1 after %2"_s.arg(next).arg(highest)));
@@ -254,7 +246,6 @@ private Q_SLOTS:
         {
             Table users(alias(), u"users.db"_s);
             users.setIndexName(u"users"_s);
-            TableCloser usersCloser(users);
             users.open();
             QVERIFY(users.findKey(u"Segundo"_s));
             users.deleteRow();
@@ -272,7 +263,6 @@ private Q_SLOTS:
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QCOMPARE(fin.currentId(), rows[0].transacao);
         fin.edit();
@@ -301,7 +291,6 @@ private Q_SLOTS:
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         fin.next();
         QCOMPARE(fin.currentId(), rows[1].transacao);
@@ -336,7 +325,6 @@ private Q_SLOTS:
         }
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QCOMPARE(fin.recordCount(), 1);
         QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), u"guardado"_s);
@@ -359,7 +347,6 @@ private Q_SLOTS:
 
         // The template kept no row.
         Table modelo(alias(), u"fin.DB"_s);
-        TableCloser closer(modelo);
         modelo.open();
         QVERIFY(modelo.isEmpty());
     }
@@ -370,7 +357,6 @@ private Q_SLOTS:
         gravaLinhas(m_fin, rows);
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         QVERIFY_THROWS_EXCEPTION(Error, fin.fieldByName(u"Data"_s)); // closed
         fin.open();
         QVERIFY_THROWS_EXCEPTION(Error, fin.fieldByName(u"Descricao"_s).setString(u"x"_s));
@@ -403,7 +389,6 @@ private Q_SLOTS:
         QFETCH(QString, lida);
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         gravaLinha(fin, {0, QDate(2024, 1, 1), escrita, 1, -1});
         QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), lida);
@@ -421,7 +406,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Error, fin.open());
         QVERIFY(!fin.isOpen());
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY_THROWS_EXCEPTION(Error, fin.setIndexFieldNames(u"Valor"_s));
         QCOMPARE(fin.indexFieldNames(), u"Data"_s);
@@ -461,7 +445,6 @@ private Q_SLOTS:
         {
             Table users(alias(), u"users.db"_s);
             users.setIndexName(u"users"_s);
-            TableCloser closer(users);
             users.open();
             users.insert();
             users.fieldByName(u"User"_s).setString(u"Todos os bytes"_s);
@@ -478,7 +461,6 @@ private Q_SLOTS:
         }
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QVERIFY(users.findKey(u"Todos os bytes"_s));
         QCOMPARE(users.fieldByName(u"Senha"_s).asBytes(), every);
@@ -520,7 +502,6 @@ private Q_SLOTS:
         const int number = m_folder->addUser(stored, u"x"_s);
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QCOMPARE(users.findKey(lookedUp), found);
         if (found) {
@@ -536,7 +517,6 @@ private Q_SLOTS:
             m_folder->addUser(name, u"x"_s);
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QCOMPARE(nomesDoRegistro(users),
                  (QStringList{u"álvaro"_s, u"Ana"_s, u"ana maria"_s, u"bruno"_s, u"Carlos"_s, u"Teste"_s, u"Zé"_s}));

@@ -40,7 +40,6 @@ void gravaLinhas(const QString &arquivo, QList<Lancamento> &linhas)
 {
     data::Table tabela(alias(), arquivo);
     tabela.setIndexFieldNames(ehPlano(arquivo) ? u"Dia;Data"_s : u"Data"_s);
-    data::TableCloser fecha(tabela);
     tabela.open();
     data::Transaction transacao(data::Database::forAlias(alias()));
     for (Lancamento &l : linhas)
