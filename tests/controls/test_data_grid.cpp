@@ -269,11 +269,7 @@ private Q_SLOTS:
         QCOMPARE(dfin.fieldByName(u"Descricao"_s).asString(), u"vinte"_s);
 
         // A row written through the table shows at once, where the index puts it.
-        dfin.insert();
-        dfin.fieldByName(u"Dia"_s).setInteger(1);
-        dfin.fieldByName(u"Data"_s).setDate(QDate(2024, 6, 1));
-        dfin.fieldByName(u"Descricao"_s).setString(u"um"_s);
-        dfin.post();
+        gravaLinha(dfin, {0, QDate(2024, 6, 1), u"um"_s, 1, -1, 1});
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(model.index(0, 1).data().toString(), u"um"_s);
         QTRY_COMPARE(grid.currentIndex().row(), 0);
