@@ -50,6 +50,8 @@ QString arquivoDe(const QString &pasta, const QString &nome)
     return dir.filePath(nome);
 }
 
+// The rows of \a arquivo by number, amounts rounded to the cent as the
+// crash test's model holds them.
 QMap<qint64, Lancamento> porNumero(const QString &arquivo)
 {
     QMap<qint64, Lancamento> linhas;
