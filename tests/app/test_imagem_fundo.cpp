@@ -29,23 +29,6 @@
 
 using namespace Qt::StringLiterals;
 
-class TestImagemFundo final : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void init();
-    void loadsOrNamesTheFile_data();
-    void loadsOrNamesTheFile();
-    void replacedPictureIsReadAgain();
-    void programWorksWithoutPicture_data();
-    void programWorksWithoutPicture();
-
-private:
-    QString arquivo() const { return QDir(m_pasta->path()).filePath(u"fundo.bmp"_s); }
-    void grava(const QByteArray &conteudo);
-
-    std::unique_ptr<QTemporaryDir> m_pasta;
-};
-
 namespace {
 
 QByteArray desenho(QColor cor, const char *formato)
@@ -128,129 +111,138 @@ QByteArray bmp(const FormaBmp &f)
 
 } // namespace
 
-void TestImagemFundo::init()
-{
-    m_pasta = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_pasta->isValid());
-    cofrel::loginContext().AppDir = m_pasta->path() + u'/';
-}
-
-void TestImagemFundo::grava(const QByteArray &conteudo)
-{
-    QFile file(arquivo());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(conteudo), conteudo.size());
-}
-
-void TestImagemFundo::loadsOrNamesTheFile_data()
-{
-    QTest::addColumn<QByteArray>("conteudo");
-    QTest::addColumn<QSize>("tamanho"); // 0 x 0: not loaded
-    const QSize nenhum(0, 0);
-    QTest::newRow("bmp") << desenho(Qt::red, "BMP") << QSize(40, 30);
-    QTest::newRow("bmp 1 x 1") << bmp({.largura = 1, .altura = 1}) << QSize(1, 1);
-    QTest::newRow("linhas com enchimento") << bmp({.largura = 5, .altura = 4}) << QSize(5, 4);
-    QTest::newRow("de cima para baixo") << bmp({.largura = 5, .altura = 4, .deCimaParaBaixo = true}) << QSize(5, 4);
-    QTest::newRow("cabeçalho V5") << bmp({.largura = 7, .altura = 3, .tamanhoInfo = 124}) << QSize(7, 3);
-    QTest::newRow("bmp de 32 bits") << bmp({.largura = 40, .altura = 30, .bits = 32}) << QSize(40, 30);
-    QTest::newRow("bmp de 8 bits") << indexada() << QSize(40, 30);
-    QTest::newRow("png com nome bmp") << desenho(Qt::blue, "PNG") << QSize(40, 30);
-    QTest::newRow("cabeçalho cortado") << desenho(Qt::red, "BMP").left(20) << nenhum;
-    QTest::newRow("só o cabeçalho do arquivo") << bmp({}).left(14) << nenhum;
-    QTest::newRow("largura zero") << bmp({.largura = 0}) << nenhum;
-    QTest::newRow("lixo") << QByteArray("isto não é uma imagem") << nenhum;
-    QTest::newRow("vazio") << QByteArray() << nenhum;
-    QTest::newRow("ausente") << QByteArray() << nenhum;
-}
-
-void TestImagemFundo::loadsOrNamesTheFile()
-{
-    QFETCH(QByteArray, conteudo);
-    QFETCH(QSize, tamanho);
-    if (QString::fromLatin1(QTest::currentDataTag()) != u"ausente"_s)
-        grava(conteudo);
-    cofrel::test::ScriptedInteraction interacao;
-    QWidget janela;
-    janela.resize(40, 30);
-    const QLabel *imagem = cofrel::criaImagemFundo(&janela);
-    QVERIFY(imagem);
-    QCOMPARE(imagem->pixmap().size(), tamanho);
-    if (!tamanho.isEmpty()) {
-        QVERIFY(interacao.errors.isEmpty());
-        return;
+class TestImagemFundo final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_pasta = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_pasta->isValid());
+        cofrel::loginContext().AppDir = m_pasta->path() + u'/';
     }
-    QCOMPARE(interacao.errors.size(), 1);
-    QVERIFY2(interacao.errors[0].contains(arquivo()), qPrintable(interacao.errors[0]));
-}
 
-void TestImagemFundo::replacedPictureIsReadAgain()
-{
-    grava(desenho(Qt::red, "BMP"));
-    QWidget primeira;
-    primeira.resize(40, 30);
-    const QLabel *vermelha = cofrel::criaImagemFundo(&primeira);
-    QCOMPARE(vermelha->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
-
-    // Same size, another picture. Its time is set forward: two writes
-    // within one tick of the file system's clock may share a time stamp.
-    const QDateTime antes = QFileInfo(arquivo()).lastModified();
-    grava(desenho(Qt::green, "BMP"));
-    QFile file(arquivo());
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(antes.addSecs(2), QFileDevice::FileModificationTime));
-    file.close();
-    QWidget segunda;
-    segunda.resize(40, 30);
-    const QLabel *verde = cofrel::criaImagemFundo(&segunda);
-    QCOMPARE(verde->pixmap().toImage().pixelColor(5, 5), QColor(Qt::green));
-    // The first window keeps what it showed.
-    QCOMPARE(vermelha->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
-}
-
-void TestImagemFundo::programWorksWithoutPicture_data()
-{
-    QTest::addColumn<QByteArray>("conteudo");
-    QTest::newRow("ausente") << QByteArray();
-    QTest::newRow("lixo") << QByteArray("isto não é uma imagem");
-}
-
-// Start-up makes its seven windows without the picture, says so once, and
-// the login and the main window work.
-void TestImagemFundo::programWorksWithoutPicture()
-{
-    QFETCH(QByteArray, conteudo);
-    cofrel::test::TestFolder pasta;
-    const int ana = pasta.addUser(u"Ana"_s, u"segredo"_s);
-    const QString fundo = pasta.appDir() + u"fundo.bmp"_s;
-    QVERIFY(QFile::remove(fundo));
-    if (!conteudo.isEmpty()) {
-        QFile file(fundo);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(conteudo);
+    void loadsOrNamesTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("conteudo");
+        QTest::addColumn<QSize>("tamanho"); // 0 x 0: not loaded
+        const QSize nenhum(0, 0);
+        QTest::newRow("bmp") << desenho(Qt::red, "BMP") << QSize(40, 30);
+        QTest::newRow("bmp 1 x 1") << bmp({.largura = 1, .altura = 1}) << QSize(1, 1);
+        QTest::newRow("linhas com enchimento") << bmp({.largura = 5, .altura = 4}) << QSize(5, 4);
+        QTest::newRow("de cima para baixo") << bmp({.largura = 5, .altura = 4, .deCimaParaBaixo = true}) << QSize(5, 4);
+        QTest::newRow("cabeçalho V5") << bmp({.largura = 7, .altura = 3, .tamanhoInfo = 124}) << QSize(7, 3);
+        QTest::newRow("bmp de 32 bits") << bmp({.largura = 40, .altura = 30, .bits = 32}) << QSize(40, 30);
+        QTest::newRow("bmp de 8 bits") << indexada() << QSize(40, 30);
+        QTest::newRow("png com nome bmp") << desenho(Qt::blue, "PNG") << QSize(40, 30);
+        QTest::newRow("cabeçalho cortado") << desenho(Qt::red, "BMP").left(20) << nenhum;
+        QTest::newRow("só o cabeçalho do arquivo") << bmp({}).left(14) << nenhum;
+        QTest::newRow("largura zero") << bmp({.largura = 0}) << nenhum;
+        QTest::newRow("lixo") << QByteArray("isto não é uma imagem") << nenhum;
+        QTest::newRow("vazio") << QByteArray() << nenhum;
+        QTest::newRow("ausente") << QByteArray() << nenhum;
     }
-    cofrel::test::ScriptedInteraction interacao;
-    QVERIFY(cofrel::guarded([] { cofrel::createForms(); }));
-    const auto fim = qScopeGuard([] { cofrel::destroyForms(); });
-    QCOMPARE(interacao.errors.size(), 1);
-    QVERIFY2(interacao.errors[0].contains(fundo), qPrintable(interacao.errors[0]));
 
-    TformCofrelLogin &login = *cofrel::forms().CofrelLogin;
-    login.show();
-    QCOMPARE(login.comboUsuario->currentText(), u"Ana"_s);
-    login.editSenha->setText(u"segredo"_s);
-    login.setResult(0);
-    QVERIFY(cofrel::guarded([&] { login.buttonIniciarClick(); }));
-    QCOMPARE(login.result(), cofrel::mrOk);
-    QCOMPARE(cofrel::loginContext().UserNumber, ana);
+    void loadsOrNamesTheFile()
+    {
+        QFETCH(QByteArray, conteudo);
+        QFETCH(QSize, tamanho);
+        if (QString::fromLatin1(QTest::currentDataTag()) != u"ausente"_s)
+            grava(conteudo);
+        cofrel::test::ScriptedInteraction interacao;
+        QWidget janela;
+        janela.resize(40, 30);
+        const QLabel *imagem = cofrel::criaImagemFundo(&janela);
+        QVERIFY(imagem);
+        QCOMPARE(imagem->pixmap().size(), tamanho);
+        if (!tamanho.isEmpty()) {
+            QVERIFY(interacao.errors.isEmpty());
+            return;
+        }
+        QCOMPARE(interacao.errors.size(), 1);
+        QVERIFY2(interacao.errors[0].contains(arquivo()), qPrintable(interacao.errors[0]));
+    }
 
-    TformCofrelMain &principal = *cofrel::forms().CofrelMain;
-    principal.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&principal));
-    QVERIFY(principal.Image1->pixmap().isNull());
-    principal.hide();
-    QCOMPARE(interacao.errors.size(), 1);
-    QVERIFY(interacao.messages.isEmpty());
-}
+    void replacedPictureIsReadAgain()
+    {
+        grava(desenho(Qt::red, "BMP"));
+        QWidget primeira;
+        primeira.resize(40, 30);
+        const QLabel *vermelha = cofrel::criaImagemFundo(&primeira);
+        QCOMPARE(vermelha->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+
+        // Same size, another picture. Its time is set forward: two writes
+        // within one tick of the file system's clock may share a time stamp.
+        const QDateTime antes = QFileInfo(arquivo()).lastModified();
+        grava(desenho(Qt::green, "BMP"));
+        QFile file(arquivo());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(antes.addSecs(2), QFileDevice::FileModificationTime));
+        file.close();
+        QWidget segunda;
+        segunda.resize(40, 30);
+        const QLabel *verde = cofrel::criaImagemFundo(&segunda);
+        QCOMPARE(verde->pixmap().toImage().pixelColor(5, 5), QColor(Qt::green));
+        // The first window keeps what it showed.
+        QCOMPARE(vermelha->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+    }
+
+    void programWorksWithoutPicture_data()
+    {
+        QTest::addColumn<QByteArray>("conteudo");
+        QTest::newRow("ausente") << QByteArray();
+        QTest::newRow("lixo") << QByteArray("isto não é uma imagem");
+    }
+
+    // Start-up makes its seven windows without the picture, says so once, and
+    // the login and the main window work.
+    void programWorksWithoutPicture()
+    {
+        QFETCH(QByteArray, conteudo);
+        cofrel::test::TestFolder pasta;
+        const int ana = pasta.addUser(u"Ana"_s, u"segredo"_s);
+        const QString fundo = pasta.appDir() + u"fundo.bmp"_s;
+        QVERIFY(QFile::remove(fundo));
+        if (!conteudo.isEmpty()) {
+            QFile file(fundo);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(conteudo);
+        }
+        cofrel::test::ScriptedInteraction interacao;
+        QVERIFY(cofrel::guarded([] { cofrel::createForms(); }));
+        const auto fim = qScopeGuard([] { cofrel::destroyForms(); });
+        QCOMPARE(interacao.errors.size(), 1);
+        QVERIFY2(interacao.errors[0].contains(fundo), qPrintable(interacao.errors[0]));
+
+        TformCofrelLogin &login = *cofrel::forms().CofrelLogin;
+        login.show();
+        QCOMPARE(login.comboUsuario->currentText(), u"Ana"_s);
+        login.editSenha->setText(u"segredo"_s);
+        login.setResult(0);
+        QVERIFY(cofrel::guarded([&] { login.buttonIniciarClick(); }));
+        QCOMPARE(login.result(), cofrel::mrOk);
+        QCOMPARE(cofrel::loginContext().UserNumber, ana);
+
+        TformCofrelMain &principal = *cofrel::forms().CofrelMain;
+        principal.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&principal));
+        QVERIFY(principal.Image1->pixmap().isNull());
+        principal.hide();
+        QCOMPARE(interacao.errors.size(), 1);
+        QVERIFY(interacao.messages.isEmpty());
+    }
+
+private:
+    QString arquivo() const { return QDir(m_pasta->path()).filePath(u"fundo.bmp"_s); }
+
+    void grava(const QByteArray &conteudo)
+    {
+        QFile file(arquivo());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(conteudo), conteudo.size());
+    }
+
+    std::unique_ptr<QTemporaryDir> m_pasta;
+};
 
 QTEST_MAIN(TestImagemFundo)
 #include "test_imagem_fundo.moc"

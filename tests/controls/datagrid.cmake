@@ -1,3 +1,2 @@
 # The data-aware grid over a query and over a table.
 cofrel_test(test_data_grid ${CMAKE_CURRENT_LIST_DIR}/test_data_grid.cpp)
-target_include_directories(test_data_grid PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../data)

@@ -2,7 +2,7 @@
 // auto-increment, deletes, the user registry's names and passwords, and
 // the data module's set-up.
 
-#include "apoio_dados.h"
+#include "support/tabelas.h"
 
 #include "accounts/senha.h"
 #include "app/errors.h"
@@ -61,16 +61,15 @@ private Q_SLOTS:
 
     void walkFollowsDateOrder()
     {
-        QList<Lancamento> rows{{QDate(2024, 3, 10), u"c"_s, 1, -3},
-                               {QDate(2024, 1, 5), u"a"_s, 1, -1},
-                               {QDate(2024, 3, 10), u"d"_s, 2, -4},
-                               {QDate(2024, 2, 1), u"b"_s, 6, 2},
-                               {QDate(2030, 1, 1), u"futuro"_s, 3, -9}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 3, 10), u"c"_s, 1, -3},
+                               {0, QDate(2024, 1, 5), u"a"_s, 1, -1},
+                               {0, QDate(2024, 3, 10), u"d"_s, 2, -4},
+                               {0, QDate(2024, 2, 1), u"b"_s, 6, 2},
+                               {0, QDate(2030, 1, 1), u"futuro"_s, 3, -9}};
+        gravaLinhas(m_fin, rows);
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY(fin.bof());
         QVERIFY(!fin.eof());
@@ -87,7 +86,7 @@ private Q_SLOTS:
         fin.setIndexFieldNames(u"Transacao"_s);
         QList<qint64> byId;
         for (const Lancamento &l : rows)
-            byId << l.id;
+            byId << l.transacao;
         QCOMPARE(percorre(fin), byId);
     }
 
@@ -95,7 +94,6 @@ private Q_SLOTS:
     {
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY(fin.bof());
         QVERIFY(fin.eof());
@@ -125,20 +123,19 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QVariant, absent);
 
-        QList<Lancamento> rows{{QDate(2024, 1, 10), u"primeiro do dia"_s, 1, -1},
-                               {QDate(2024, 1, 10), u"segundo do dia"_s, 2, -2},
-                               {QDate(2024, 2, 15), u"fevereiro"_s, 3, -3},
-                               {QDate(2023, 12, 31), u"dezembro"_s, 6, 30}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 10), u"primeiro do dia"_s, 1, -1},
+                               {0, QDate(2024, 1, 10), u"segundo do dia"_s, 2, -2},
+                               {0, QDate(2024, 2, 15), u"fevereiro"_s, 3, -3},
+                               {0, QDate(2023, 12, 31), u"dezembro"_s, 6, 30}};
+        gravaLinhas(m_fin, rows);
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(fields);
-        TableCloser closer(fin);
         fin.open();
         const Lancamento &wanted = rows[row];
-        const QVariant key = fields == u"Data"_s ? QVariant(wanted.data) : QVariant(wanted.id);
+        const QVariant key = fields == u"Data"_s ? QVariant(wanted.data) : QVariant(wanted.transacao);
         QVERIFY(fin.findKey(key));
-        QCOMPARE(fin.currentId(), wanted.id);
+        QCOMPARE(fin.currentId(), wanted.transacao);
         QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), wanted.descricao);
         QCOMPARE(fin.fieldByName(u"Data"_s).asDate(), wanted.data);
         QCOMPARE(fin.fieldByName(u"Valor"_s).asFloat(), wanted.valor);
@@ -148,51 +145,49 @@ private Q_SLOTS:
 
     void findKeyAfterSwitchingBack()
     {
-        QList<Lancamento> rows{{QDate(2024, 5, 1), u"maio"_s, 1, -1},
-                               {QDate(2024, 4, 1), u"abril"_s, 1, -2},
-                               {QDate(2024, 6, 1), u"junho"_s, 1, -3}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 5, 1), u"maio"_s, 1, -1},
+                               {0, QDate(2024, 4, 1), u"abril"_s, 1, -2},
+                               {0, QDate(2024, 6, 1), u"junho"_s, 1, -3}};
+        gravaLinhas(m_fin, rows);
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         {
             IndexSwitch byId(fin, u"Transacao"_s);
             QCOMPARE(fin.indexFieldNames(), u"Transacao"_s);
-            QVERIFY(fin.findKey(rows[2].id));
+            QVERIFY(fin.findKey(rows[2].transacao));
             QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), u"junho"_s);
         }
         QCOMPARE(fin.indexFieldNames(), u"Data"_s);
         // The switch kept the row: walking on goes by date from it.
-        QCOMPARE(fin.currentId(), rows[2].id);
+        QCOMPARE(fin.currentId(), rows[2].transacao);
         QVERIFY(fin.findKey(QDate(2024, 4, 1)));
-        QCOMPARE(fin.currentId(), rows[1].id);
+        QCOMPARE(fin.currentId(), rows[1].transacao);
         fin.next();
-        QCOMPARE(fin.currentId(), rows[0].id);
+        QCOMPARE(fin.currentId(), rows[0].transacao);
         // An integer key on the date index finds nothing rather than a row.
-        QVERIFY(!fin.findKey(rows[0].id));
+        QVERIFY(!fin.findKey(rows[0].transacao));
     }
 
     void planWalksByDayThenDate()
     {
-        QList<Plano> rows{{15, QDate(2024, 3, 15), u"b"_s, 1, -2},
-                          {5, QDate(2024, 4, 5), u"a2"_s, 1, -1},
-                          {5, QDate(2024, 3, 5), u"a1"_s, 1, -1},
-                          {31, QDate(2024, 2, 29), u"c"_s, 6, 100}};
-        gravaPlanos(m_dfin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 3, 15), u"b"_s, 1, -2, 15},
+                               {0, QDate(2024, 4, 5), u"a2"_s, 1, -1, 5},
+                               {0, QDate(2024, 3, 5), u"a1"_s, 1, -1, 5},
+                               {0, QDate(2024, 2, 29), u"c"_s, 6, 100, 31}};
+        gravaLinhas(m_dfin, rows);
 
         Table dfin(alias(), m_dfin);
         dfin.setIndexFieldNames(u"Dia;Data"_s);
-        TableCloser closer(dfin);
         dfin.open();
-        QCOMPARE(percorre(dfin), (QList<qint64>{rows[2].id, rows[1].id, rows[0].id, rows[3].id}));
+        QCOMPARE(percorre(dfin), (QList<qint64>{rows[2].transacao, rows[1].transacao, rows[0].transacao, rows[3].transacao}));
         QVERIFY(dfin.findKey(5));
-        QCOMPARE(dfin.currentId(), rows[2].id); // the first of day 5 by date
+        QCOMPARE(dfin.currentId(), rows[2].transacao); // the first of day 5 by date
         QVERIFY(!dfin.findKey(6));
         {
             IndexSwitch byId(dfin, u"Transacao"_s);
-            QVERIFY(dfin.findKey(rows[3].id));
+            QVERIFY(dfin.findKey(rows[3].transacao));
             QCOMPARE(dfin.fieldByName(u"Dia"_s).asInteger(), 31);
             QCOMPARE(dfin.fieldByName(u"Data"_s).asDate(), QDate(2024, 2, 29));
         }
@@ -203,9 +198,8 @@ private Q_SLOTS:
     {
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
-        const qint64 id = gravaLancamento(fin, {QDate(2024, 7, 1), u"recém-gravado"_s, 4, -12.34});
+        const qint64 id = gravaLinha(fin, {0, QDate(2024, 7, 1), u"recém-gravado"_s, 4, -12.34});
         QVERIFY(id > 0);
         QCOMPARE(fin.state(), Table::State::Browse);
         // The table stands on the new row.
@@ -229,24 +223,22 @@ private Q_SLOTS:
 
     void autoIncrementIsNeverReused()
     {
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"um"_s, 1, -1},
-                               {QDate(2024, 1, 2), u"dois"_s, 1, -2},
-                               {QDate(2024, 1, 3), u"três"_s, 1, -3}};
-        gravaLancamentos(m_fin, rows);
-        const qint64 highest = rows[2].id;
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"um"_s, 1, -1},
+                               {0, QDate(2024, 1, 2), u"dois"_s, 1, -2},
+                               {0, QDate(2024, 1, 3), u"três"_s, 1, -3}};
+        gravaLinhas(m_fin, rows);
+        const qint64 highest = rows[2].transacao;
         {
             Table fin(alias(), m_fin);
             fin.setIndexFieldNames(u"Transacao"_s);
-            TableCloser closer(fin);
             fin.open();
             QVERIFY(fin.findKey(highest));
             fin.deleteRow();
         }
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
-        const qint64 next = gravaLancamento(fin, {QDate(2024, 1, 4), u"quatro"_s, 1, -4});
+        const qint64 next = gravaLinha(fin, {0, QDate(2024, 1, 4), u"quatro"_s, 1, -4});
         QVERIFY2(next > highest, qPrintable(u"%1 after %2"_s.arg(next).arg(highest)));
 
         // Users too: a deleted user's number is never given again.
@@ -254,7 +246,6 @@ private Q_SLOTS:
         {
             Table users(alias(), u"users.db"_s);
             users.setIndexName(u"users"_s);
-            TableCloser usersCloser(users);
             users.open();
             QVERIFY(users.findKey(u"Segundo"_s));
             users.deleteRow();
@@ -265,23 +256,22 @@ private Q_SLOTS:
 
     void editKeepsIdentityAndMovesRow()
     {
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"a"_s, 1, -1},
-                               {QDate(2024, 2, 1), u"b"_s, 1, -2},
-                               {QDate(2024, 3, 1), u"c"_s, 1, -3}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"a"_s, 1, -1},
+                               {0, QDate(2024, 2, 1), u"b"_s, 1, -2},
+                               {0, QDate(2024, 3, 1), u"c"_s, 1, -3}};
+        gravaLinhas(m_fin, rows);
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
-        QCOMPARE(fin.currentId(), rows[0].id);
+        QCOMPARE(fin.currentId(), rows[0].transacao);
         fin.edit();
         fin.fieldByName(u"Data"_s).setDate(QDate(2024, 12, 25));
         fin.fieldByName(u"Valor"_s).setFloat(55.5);
         fin.post();
-        QCOMPARE(fin.currentId(), rows[0].id);
+        QCOMPARE(fin.currentId(), rows[0].transacao);
         QCOMPARE(fin.fieldByName(u"Data"_s).asDate(), QDate(2024, 12, 25));
-        QCOMPARE(percorre(fin), (QList<qint64>{rows[1].id, rows[2].id, rows[0].id}));
+        QCOMPARE(percorre(fin), (QList<qint64>{rows[1].transacao, rows[2].transacao, rows[0].transacao}));
         QCOMPARE(fin.recordCount(), 3);
 
         // A cancelled edit leaves the row as stored.
@@ -294,21 +284,20 @@ private Q_SLOTS:
 
     void deleteStandsOnNextRow()
     {
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"a"_s, 1, -1},
-                               {QDate(2024, 2, 1), u"b"_s, 1, -2},
-                               {QDate(2024, 3, 1), u"c"_s, 1, -3}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"a"_s, 1, -1},
+                               {0, QDate(2024, 2, 1), u"b"_s, 1, -2},
+                               {0, QDate(2024, 3, 1), u"c"_s, 1, -3}};
+        gravaLinhas(m_fin, rows);
 
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         fin.next();
-        QCOMPARE(fin.currentId(), rows[1].id);
+        QCOMPARE(fin.currentId(), rows[1].transacao);
         fin.deleteRow();
-        QCOMPARE(fin.currentId(), rows[2].id);
+        QCOMPARE(fin.currentId(), rows[2].transacao);
         fin.deleteRow(); // the last one: the table stands on the new last row
-        QCOMPARE(fin.currentId(), rows[0].id);
+        QCOMPARE(fin.currentId(), rows[0].transacao);
         QVERIFY(!fin.isEmpty());
         fin.deleteRow();
         QVERIFY(fin.isEmpty());
@@ -319,8 +308,8 @@ private Q_SLOTS:
 
     void closeDiscardsPendingChanges()
     {
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"guardado"_s, 1, -1}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"guardado"_s, 1, -1}};
+        gravaLinhas(m_fin, rows);
         {
             Table fin(alias(), m_fin);
             fin.setIndexFieldNames(u"Data"_s);
@@ -336,7 +325,6 @@ private Q_SLOTS:
         }
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QCOMPARE(fin.recordCount(), 1);
         QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), u"guardado"_s);
@@ -354,23 +342,21 @@ private Q_SLOTS:
         fin.setTableName(m_fin);
         QCOMPARE(fin.tableName(), m_fin);
         fin.open();
-        gravaLancamento(fin, {QDate(2024, 1, 1), u"no arquivo do usuário"_s, 1, -1});
+        gravaLinha(fin, {0, QDate(2024, 1, 1), u"no arquivo do usuário"_s, 1, -1});
         fin.close();
 
         // The template kept no row.
         Table modelo(alias(), u"fin.DB"_s);
-        TableCloser closer(modelo);
         modelo.open();
         QVERIFY(modelo.isEmpty());
     }
 
     void fieldsAreWrittenOnlyInInsertOrEdit()
     {
-        QList<Lancamento> rows{{QDate(2024, 1, 1), u"a"_s, 1, -1}};
-        gravaLancamentos(m_fin, rows);
+        QList<Lancamento> rows{{0, QDate(2024, 1, 1), u"a"_s, 1, -1}};
+        gravaLinhas(m_fin, rows);
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         QVERIFY_THROWS_EXCEPTION(Error, fin.fieldByName(u"Data"_s)); // closed
         fin.open();
         QVERIFY_THROWS_EXCEPTION(Error, fin.fieldByName(u"Descricao"_s).setString(u"x"_s));
@@ -378,7 +364,7 @@ private Q_SLOTS:
         // The identity is the engine's to give.
         QVERIFY_THROWS_EXCEPTION(Error, fin.fieldByName(u"Transacao"_s).setInteger(99));
         fin.cancel();
-        QCOMPARE(fin.currentId(), rows[0].id);
+        QCOMPARE(fin.currentId(), rows[0].transacao);
         QCOMPARE(fin.recordCount(), 1);
     }
 
@@ -403,9 +389,8 @@ private Q_SLOTS:
         QFETCH(QString, lida);
         Table fin(alias(), m_fin);
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
-        gravaLancamento(fin, {QDate(2024, 1, 1), escrita, 1, -1});
+        gravaLinha(fin, {0, QDate(2024, 1, 1), escrita, 1, -1});
         QCOMPARE(fin.fieldByName(u"Descricao"_s).asString(), lida);
         // Read again from the file, not from the row just posted.
         fin.close();
@@ -421,7 +406,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Error, fin.open());
         QVERIFY(!fin.isOpen());
         fin.setIndexFieldNames(u"Data"_s);
-        TableCloser closer(fin);
         fin.open();
         QVERIFY_THROWS_EXCEPTION(Error, fin.setIndexFieldNames(u"Valor"_s));
         QCOMPARE(fin.indexFieldNames(), u"Data"_s);
@@ -461,7 +445,6 @@ private Q_SLOTS:
         {
             Table users(alias(), u"users.db"_s);
             users.setIndexName(u"users"_s);
-            TableCloser closer(users);
             users.open();
             users.insert();
             users.fieldByName(u"User"_s).setString(u"Todos os bytes"_s);
@@ -478,7 +461,6 @@ private Q_SLOTS:
         }
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QVERIFY(users.findKey(u"Todos os bytes"_s));
         QCOMPARE(users.fieldByName(u"Senha"_s).asBytes(), every);
@@ -520,7 +502,6 @@ private Q_SLOTS:
         const int number = m_folder->addUser(stored, u"x"_s);
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QCOMPARE(users.findKey(lookedUp), found);
         if (found) {
@@ -536,7 +517,6 @@ private Q_SLOTS:
             m_folder->addUser(name, u"x"_s);
         Table users(alias(), u"users.db"_s);
         users.setIndexName(u"users"_s);
-        TableCloser closer(users);
         users.open();
         QCOMPARE(nomesDoRegistro(users),
                  (QStringList{u"álvaro"_s, u"Ana"_s, u"ana maria"_s, u"bruno"_s, u"Carlos"_s, u"Teste"_s, u"Zé"_s}));
@@ -573,8 +553,8 @@ private Q_SLOTS:
         dados.TableUser.close();
 
         // The plan grid's model follows the table.
-        QList<Plano> plans{{10, QDate(2024, 5, 10), u"aluguel"_s, 5, -900}};
-        gravaPlanos(m_dfin, plans);
+        QList<Lancamento> plans{{0, QDate(2024, 5, 10), u"aluguel"_s, 5, -900, 10}};
+        gravaLinhas(m_dfin, plans);
         dados.TableDFin.open();
         QCOMPARE(dados.DataSource3->rowCount(), 1);
         QCOMPARE(dados.DataSource3->index(0, 1).data().toString(), u"aluguel"_s);

@@ -1,17 +1,16 @@
 #include "apoio_confiabilidade.h"
 
 #include "accounts/senha.h"
+#include "support/tabelas.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <cmath>
 #include <stdexcept>
 
 namespace cofrel::test {
@@ -20,37 +19,25 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs \a work on a connection of its own to \a arquivo; its error text,
-// empty when it went well.
-QString comArquivo(const QString &arquivo, const std::function<QString(QSqlDatabase &)> &work)
-{
-    static int contador = 0;
-    const QString nome = u"confiabilidade-%1"_s.arg(++contador);
-    QString falha;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, nome);
-        db.setDatabaseName(arquivo);
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=3000;QSQLITE_OPEN_URI"_s);
-        if (!QFileInfo::exists(arquivo))
-            falha = u"o arquivo %1 não existe"_s.arg(arquivo);
-        else if (!db.open())
-            falha = db.lastError().text();
-        else
-            falha = work(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(nome);
-    return falha;
-}
-
 std::runtime_error erro(const QString &texto)
 {
     return std::runtime_error(texto.toStdString());
 }
 
-qint64 centavos(const QVariant &valor)
+// Runs \a trabalho with a query on a connection of its own to \a arquivo;
+// throws what went wrong.
+template <typename Trabalho>
+void comArquivo(const QString &arquivo, const Trabalho &trabalho)
 {
-    return std::llround(valor.toDouble() * 100.0);
+    if (!QFileInfo::exists(arquivo))
+        throw erro(u"o arquivo %1 não existe"_s.arg(arquivo));
+    const OutraConexao conexao(arquivo);
+    if (!conexao.falha().isEmpty())
+        throw erro(conexao.falha());
+    QSqlQuery q = conexao.query();
+    trabalho(q);
+    if (q.lastError().isValid())
+        throw erro(q.lastError().text());
 }
 
 QString arquivoDe(const QString &pasta, const QString &nome)
@@ -63,54 +50,43 @@ QString arquivoDe(const QString &pasta, const QString &nome)
     return dir.filePath(nome);
 }
 
+// The rows of \a arquivo by number, amounts rounded to the cent as the
+// crash test's model holds them.
+QMap<qint64, Lancamento> porNumero(const QString &arquivo)
+{
+    QMap<qint64, Lancamento> linhas;
+    for (Lancamento l : leLinhas(arquivo)) {
+        l.valor = double(centavos(l.valor)) / 100.0;
+        linhas.insert(l.transacao, l);
+    }
+    return linhas;
+}
+
 } // namespace
 
 Estado leEstado(const QString &pastaDados)
 {
     Estado estado;
-    QString falha = comArquivo(arquivoDe(pastaDados, u"users.db"_s), [&](QSqlDatabase &db) -> QString {
-        QSqlQuery q(db);
-        if (!q.exec(u"SELECT Numero, User, Senha FROM users"_s))
-            return q.lastError().text();
-        while (q.next()) {
-            UsuarioGravado u;
-            u.nome = q.value(1).toString();
-            bool legivel = false;
-            u.senha = DecodificaSenha(q.value(2).toByteArray(), &legivel);
-            if (!legivel)
-                return u"a senha de %1 não se lê"_s.arg(u.nome);
-            estado.insert(q.value(0).toInt(), u);
-        }
-        return q.lastError().isValid() ? q.lastError().text() : QString();
-    });
-    if (!falha.isEmpty())
-        throw erro(u"users.db: "_s + falha);
-
+    try {
+        comArquivo(arquivoDe(pastaDados, u"users.db"_s), [&](QSqlQuery &q) {
+            if (!q.exec(u"SELECT Numero, User, Senha FROM users"_s))
+                return;
+            while (q.next()) {
+                UsuarioGravado u;
+                u.nome = q.value(1).toString();
+                bool legivel = false;
+                u.senha = DecodificaSenha(q.value(2).toByteArray(), &legivel);
+                if (!legivel)
+                    throw erro(u"a senha de %1 não se lê"_s.arg(u.nome));
+                estado.insert(q.value(0).toInt(), u);
+            }
+        });
+    } catch (const std::runtime_error &e) {
+        throw erro(u"users.db: "_s + QString::fromStdString(e.what()));
+    }
     for (auto it = estado.begin(); it != estado.end(); ++it) {
-        const int n = it.key();
-        UsuarioGravado &u = it.value();
-        falha = comArquivo(arquivoDe(pastaDados, u"f%1.DB"_s.arg(n)), [&](QSqlDatabase &db) -> QString {
-            QSqlQuery q(db);
-            if (!q.exec(u"SELECT Transacao, Data, Descricao, Categoria, Valor FROM fin"_s))
-                return q.lastError().text();
-            while (q.next())
-                u.lancamentos.insert(q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString(),
-                                                               q.value(3).toInt(), centavos(q.value(4))});
-            return q.lastError().isValid() ? q.lastError().text() : QString();
-        });
-        if (!falha.isEmpty())
-            throw erro(u"f%1.DB: "_s.arg(n) + falha);
-        falha = comArquivo(arquivoDe(pastaDados, u"d%1.DB"_s.arg(n)), [&](QSqlDatabase &db) -> QString {
-            QSqlQuery q(db);
-            if (!q.exec(u"SELECT Transacao, Dia, Data, Categoria, Descricao, Valor FROM dfin"_s))
-                return q.lastError().text();
-            while (q.next())
-                u.plano.insert(q.value(0).toLongLong(), {q.value(1).toInt(), q.value(2).toString(), q.value(4).toString(),
-                                                         q.value(3).toInt(), centavos(q.value(5))});
-            return q.lastError().isValid() ? q.lastError().text() : QString();
-        });
-        if (!falha.isEmpty())
-            throw erro(u"d%1.DB: "_s.arg(n) + falha);
+        it->lancamentos = porNumero(arquivoDe(pastaDados, u"f%1.DB"_s.arg(it.key())));
+        it->plano = porNumero(arquivoDe(pastaDados, u"d%1.DB"_s.arg(it.key())));
     }
     return estado;
 }
@@ -122,11 +98,11 @@ QStringList descreve(const Estado &estado)
         const UsuarioGravado &u = it.value();
         linhas << u"usuário %1 \"%2\" senha %3"_s.arg(it.key()).arg(u.nome, QString::fromLatin1(u.senha.toHex()));
         for (auto l = u.lancamentos.cbegin(); l != u.lancamentos.cend(); ++l)
-            linhas << u"  f%1 #%2 %3 cat %4 %5 \"%6\""_s.arg(it.key()).arg(l.key()).arg(l->data).arg(l->categoria)
-                          .arg(l->centavos).arg(l->descricao);
+            linhas << u"  f%1 #%2 %3 cat %4 %5 \"%6\""_s.arg(it.key()).arg(l.key()).arg(l->data.toString(Qt::ISODate))
+                          .arg(l->categoria).arg(centavos(l->valor)).arg(l->descricao);
         for (auto p = u.plano.cbegin(); p != u.plano.cend(); ++p)
-            linhas << u"  d%1 #%2 dia %3 %4 cat %5 %6 \"%7\""_s.arg(it.key()).arg(p.key()).arg(p->dia).arg(p->data)
-                          .arg(p->categoria).arg(p->centavos).arg(p->descricao);
+            linhas << u"  d%1 #%2 dia %3 %4 cat %5 %6 \"%7\""_s.arg(it.key()).arg(p.key()).arg(p->dia)
+                          .arg(p->data.toString(Qt::ISODate)).arg(p->categoria).arg(centavos(p->valor)).arg(p->descricao);
     }
     return linhas;
 }
@@ -149,20 +125,19 @@ QString diferenca(const Estado &esperado, const Estado &real)
 
 QString integridade(const QString &arquivo)
 {
-    QString resultado;
-    const QString falha = comArquivo(arquivo, [&](QSqlDatabase &db) -> QString {
-        QSqlQuery q(db);
-        if (!q.exec(u"PRAGMA integrity_check"_s))
-            return q.lastError().text();
-        QStringList linhas;
-        while (q.next())
-            linhas << q.value(0).toString();
-        resultado = linhas.join(u"; "_s);
-        return {};
-    });
-    return falha.isEmpty() ? resultado : falha;
+    QStringList linhas;
+    try {
+        comArquivo(arquivo, [&](QSqlQuery &q) {
+            if (q.exec(u"PRAGMA integrity_check"_s)) {
+                while (q.next())
+                    linhas << q.value(0).toString();
+            }
+        });
+    } catch (const std::runtime_error &e) {
+        return QString::fromStdString(e.what());
+    }
+    return linhas.join(u"; "_s);
 }
-
 QMap<QString, QByteArray> impressoes(const QString &pasta)
 {
     QMap<QString, QByteArray> mapa;
@@ -200,16 +175,10 @@ void copiaPasta(const QString &de, const QString &para)
 QVariant consultaUm(const QString &arquivo, const QString &sql)
 {
     QVariant valor;
-    const QString falha = comArquivo(arquivo, [&](QSqlDatabase &db) -> QString {
-        QSqlQuery q(db);
-        if (!q.exec(sql))
-            return q.lastError().text();
-        if (q.next())
+    comArquivo(arquivo, [&](QSqlQuery &q) {
+        if (q.exec(sql) && q.next())
             valor = q.value(0);
-        return {};
     });
-    if (!falha.isEmpty())
-        throw erro(falha);
     return valor;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/linhas.h"
+#include "support/modal.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -7,33 +10,17 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 // What the reliability tests look at, read straight from the files with
 // connections of their own, never through the program's data layer.
 namespace cofrel::test {
 
-struct Lancamento {
-    QString data; // ISO
-    QString descricao;
-    int categoria = 0;
-    qint64 centavos = 0;
-    bool operator==(const Lancamento &) const = default;
-};
-
-struct Planejado {
-    int dia = 0;
-    QString data;
-    QString descricao;
-    int categoria = 0;
-    qint64 centavos = 0;
-    bool operator==(const Planejado &) const = default;
-};
-
 struct UsuarioGravado {
     QString nome;
     QByteArray senha; // decoded
-    QMap<qint64, Lancamento> lancamentos;
-    QMap<qint64, Planejado> plano;
+    QMap<qint64, Lancamento> lancamentos; // by number; amounts to the cent
+    QMap<qint64, Lancamento> plano;
     bool operator==(const UsuarioGravado &) const = default;
 };
 
@@ -63,5 +50,25 @@ void copiaPasta(const QString &de, const QString &para);
 // Runs \a sql on its own connection to \a arquivo; the first column of the
 // first row.
 QVariant consultaUm(const QString &arquivo, const QString &sql);
+
+// Runs \a acao on every modal window that shows while it lives, as a
+// person who answers each in turn.
+class CadaModal final {
+public:
+    explicit CadaModal(std::function<void(QWidget *)> acao) : m_acao(std::move(acao)) { vigia(); }
+    CadaModal(const CadaModal &) = delete;
+    CadaModal &operator=(const CadaModal &) = delete;
+
+private:
+    void vigia()
+    {
+        m_vigia = quandoModal([this](QWidget *modal) {
+            m_acao(modal);
+            vigia();
+        }, 600'000);
+    }
+    std::function<void(QWidget *)> m_acao;
+    std::unique_ptr<ModalWatch> m_vigia;
+};
 
 } // namespace cofrel::test
