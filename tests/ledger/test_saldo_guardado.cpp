@@ -5,13 +5,12 @@
 #include "data/kept_sums.h"
 #include "data/query.h"
 #include "ledger/cofrel_main_extrato.h"
+#include "support/tabelas.h"
 #include "support/test_folder.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -27,21 +26,13 @@ const QDate Hoje(2026, 12, 9);
 // the kept sum, one without it was summed from the rows.
 constexpr double Marca = 1000000.0;
 
-// Runs \a statements on \a file through a connection of its own, as
-// another program would.
+// Runs \a statements on \a file as another program would.
 void executa(const QString &file, const QStringList &statements)
 {
-    const QString name = u"outro-programa"_s;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(file);
-        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
-        for (const QString &sql : statements) {
-            QSqlQuery q(db);
-            QVERIFY2(q.exec(sql), qPrintable(sql + u": "_s + q.lastError().text()));
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
+    test::OutraConexao outra(file);
+    QVERIFY2(outra.falha().isEmpty(), qPrintable(outra.falha()));
+    for (const QString &sql : statements)
+        QVERIFY2(outra.exec(sql), qPrintable(sql));
 }
 
 bool poeHora(const QString &file, const QDateTime &hora)
