@@ -22,8 +22,7 @@
 #include "ledger/copia_extrato.h"
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
-#include "support/scripted_interaction.h"
-#include "support/test_folder.h"
+#include "support/livro.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,112 +48,46 @@
 
 using namespace Qt::StringLiterals;
 using namespace cofrel;
-using cofrel::test::ScriptedInteraction;
-using cofrel::test::TestFolder;
+using namespace cofrel::test;
 
 namespace {
 
 const QDate Hoje(2025, 3, 10);
 const QString Fim = u"\n"_s;
 
-struct Linha {
-    QDate data;
-    QString descricao;
-    int categoria;
-    double valor;
-};
-
-// A logged-in user in a fresh folder with a fixed today; on request the
-// main window and the entry dialog too, made in start-up order.
-struct Livro {
-    explicit Livro(bool comJanela = false)
-        : relogio(Hoje)
+// Sets a column of every row in the table's file itself, to a value of
+// any kind, as another program could (a description past the field's
+// length, say).
+void gravaDireto(Livro &livro, const QString &atribuicao, const QVariant &valor)
+{
+    data::Database::closeAll();
     {
-        if (comJanela) {
-            janela = std::make_unique<TformCofrelMain>();
-            forms().CofrelMain = janela.get();
-        }
-        dados = std::make_unique<TDados>();
-        forms().Dados = dados.get();
-        if (comJanela) {
-            dialogo = std::make_unique<TformIncluirValor>();
-            forms().IncluirValor = dialogo.get();
-        }
-        usuario = pasta.addUser(u"Ana"_s, u"segredo"_s);
-        pasta.loginAs(u"Ana"_s, usuario);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
+        db.setDatabaseName(livro.arquivoFin());
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
+        q.addBindValue(valor);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     }
-    ~Livro()
-    {
-        janela.reset();
-        dialogo.reset();
-        dados.reset();
-        forms() = Forms{};
+    QSqlDatabase::removeDatabase(u"direto"_s);
+}
+
+// The statement as the statement tab runs it.
+data::Query &abreExtrato(Livro &livro, std::optional<int> diasAtras)
+{
+    data::Query &q = livro.dados->Query;
+    const QString t = u"f%1"_s.arg(livro.usuario);
+    if (diasAtras) {
+        q.setSql(data::Sql::statementFrom(t));
+        q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
+    } else {
+        q.setSql(data::Sql::statement(t));
     }
-
-    void insere(const QList<Linha> &linhas)
-    {
-        data::Table &fin = dados->TableFin;
-        data::TableCloser closer(fin);
-        fin.open();
-        data::Transaction transacao(data::Database::forAlias(fin.alias()));
-        for (const Linha &l : linhas) {
-            fin.insert();
-            fin.fieldByName(u"Data"_s).setDate(l.data);
-            fin.fieldByName(u"Descricao"_s).setString(l.descricao);
-            fin.fieldByName(u"Categoria"_s).setInteger(l.categoria);
-            fin.fieldByName(u"Valor"_s).setFloat(l.valor);
-            fin.post();
-        }
-        transacao.commit();
-    }
-
-    // Sets every row's description in the table's file itself, past the
-    // field's length, as another program could.
-    void gravaDescricaoDireto(const QString &descricao) { gravaDireto(u"Descricao = ?"_s, descricao); }
-
-    // Sets a column of every row in the table's file itself, to a value of
-    // any kind, as another program could.
-    void gravaDireto(const QString &atribuicao, const QVariant &valor)
-    {
-        const QStringList files = QDir(pasta.dataDir()).entryList({u"f%1.db"_s.arg(usuario)}, QDir::Files);
-        QVERIFY(files.size() == 1);
-        data::Database::closeAll();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
-            db.setDatabaseName(pasta.dataFile(files.first()));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
-            q.addBindValue(valor);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(u"direto"_s);
-    }
-
-    // The statement as the statement tab runs it.
-    data::Query &abreExtrato(std::optional<int> diasAtras)
-    {
-        data::Query &q = dados->Query;
-        const QString t = u"f%1"_s.arg(usuario);
-        if (diasAtras) {
-            q.setSql(data::Sql::statementFrom(t));
-            q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
-        } else {
-            q.setSql(data::Sql::statement(t));
-        }
-        q.open();
-        q.first();
-        return q;
-    }
-
-    clock::FixedNow relogio;
-    TestFolder pasta;
-    ScriptedInteraction interacao;
-    std::unique_ptr<TformCofrelMain> janela;
-    std::unique_ptr<TDados> dados;
-    std::unique_ptr<TformIncluirValor> dialogo;
-    int usuario = 0;
-};
+    q.open();
+    q.first();
+    return q;
+}
 
 QString cabecalho()
 {
@@ -194,7 +127,7 @@ int indicador(const TformCofrelMain &janela)
     return janela.DBGrid->indicatorRow();
 }
 
-void clica(QWidget *widget, QPoint onde = {})
+void moveEClica(QWidget *widget, QPoint onde = {})
 {
     if (onde.isNull())
         onde = widget->rect().center();
@@ -241,8 +174,8 @@ void TestCopiaExtrato::initTestCase()
 
 void TestCopiaExtrato::emptyStatementGivesFourLines()
 {
-    Livro livro;
-    data::Query &extrato = livro.abreExtrato(31);
+    Livro livro(Hoje);
+    data::Query &extrato = abreExtrato(livro, 31);
     const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"0.00"_s);
     const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
                              + u"---"_s + Fim + u"Saldo em 10/03/2025: 0.00"_s + Fim;
@@ -253,9 +186,9 @@ void TestCopiaExtrato::emptyStatementGivesFourLines()
 
 void TestCopiaExtrato::headerIs120Characters()
 {
-    Livro livro;
-    livro.insere({{Hoje, u"a"_s, 1, -1}});
-    const QStringList l = linhas(relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"-1.00"_s));
+    Livro livro(Hoje);
+    livro.insere({{0, Hoje, u"a"_s, 1, -1}});
+    const QStringList l = linhas(relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"-1.00"_s));
     const QString header = l.at(1);
     QCOMPARE(header.size(), 120);
     QCOMPARE(header, cabecalho());
@@ -301,11 +234,11 @@ void TestCopiaExtrato::rowLines()
     QFETCH(QString, valorTexto);
     QFETCH(int, largura);
 
-    Livro livro;
-    livro.insere({{data, descricao.left(100), 1, valor}});
+    Livro livro(Hoje);
+    livro.insere({{0, data, descricao.left(100), 1, valor}});
     if (descricao.size() > 100)
-        livro.gravaDescricaoDireto(descricao);
-    data::Query &extrato = livro.abreExtrato(std::nullopt);
+        gravaDireto(livro, u"Descricao = ?"_s, descricao);
+    data::Query &extrato = abreExtrato(livro, std::nullopt);
     QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), descricao);
     const QStringList l = linhas(relatorio(extrato, u"Completo"_s, u"1.00"_s));
     QCOMPARE(l.size(), 5);
@@ -346,26 +279,26 @@ void TestCopiaExtrato::valuesWrittenByAnotherProgram()
     QFETCH(QString, atribuicao);
     QFETCH(QVariant, valor);
     QFETCH(QString, linha);
-    Livro livro;
-    livro.insere({{Hoje, u"base"_s, 1, -1.0}});
-    livro.gravaDireto(atribuicao, valor);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    Livro livro(Hoje);
+    livro.insere({{0, Hoje, u"base"_s, 1, -1.0}});
+    gravaDireto(livro, atribuicao, valor);
+    const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
     QCOMPARE(l.size(), 5);
     QCOMPARE(l.at(2), linha);
 }
 
 void TestCopiaExtrato::rowsInStatementOrderFromFirstRow()
 {
-    Livro livro;
-    const QList<Linha> dados = {
-        {Hoje.addDays(-2), u"Padaria"_s, 1, -12.3},
-        {Hoje.addDays(5), u"Aluguel"_s, 4, -1500.0},
-        {Hoje.addDays(-40), u"Antigo"_s, 8, -1.0}, // outside "01 mês"
-        {Hoje.addDays(-31), u"Primeiro dia"_s, 2, -7.0},
-        {Hoje, u"Salário"_s, 6, 5000.0},
+    Livro livro(Hoje);
+    const QList<Lancamento> dados = {
+        {0, Hoje.addDays(-2), u"Padaria"_s, 1, -12.3},
+        {0, Hoje.addDays(5), u"Aluguel"_s, 4, -1500.0},
+        {0, Hoje.addDays(-40), u"Antigo"_s, 8, -1.0}, // outside "01 mês"
+        {0, Hoje.addDays(-31), u"Primeiro dia"_s, 2, -7.0},
+        {0, Hoje, u"Salário"_s, 6, 5000.0},
     };
     livro.insere(dados);
-    data::Query &extrato = livro.abreExtrato(31);
+    data::Query &extrato = abreExtrato(livro, 31);
     data::QueryModel &modelo = *livro.dados->DataSource4;
     extrato.moveTo(2); // wherever the user left it
     QCOMPARE(modelo.currentRow(), 2);
@@ -400,20 +333,20 @@ void TestCopiaExtrato::titleForEveryPeriod_data()
 void TestCopiaExtrato::titleForEveryPeriod()
 {
     QFETCH(QString, caption);
-    Livro livro;
-    const QString report = relatorio(livro.abreExtrato(std::nullopt), caption, u"0.00"_s);
+    Livro livro(Hoje);
+    const QString report = relatorio(abreExtrato(livro, std::nullopt), caption, u"0.00"_s);
     QCOMPARE(linhas(report).at(0), u"Extrato: "_s + caption + u" - Data: "_s + FormatData(Hoje));
     QVERIFY(report.startsWith(u"Extrato: "_s + caption + u" - Data: 10/03/2025\n"_s));
 }
 
 void TestCopiaExtrato::datesAsEverywhere()
 {
-    Livro livro;
-    QList<Linha> linhasDoLivro;
+    Livro livro(Hoje);
+    QList<Lancamento> linhasDoLivro;
     for (QDate d(1899, 12, 30); d.year() < 2100; d = d.addDays(37))
-        linhasDoLivro.append({d, u"d"_s, 1, -1});
+        linhasDoLivro.append({0, d, u"d"_s, 1, -1});
     livro.insere(linhasDoLivro);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
     QCOMPARE(l.size(), linhasDoLivro.size() + 4);
     for (qsizetype i = 0; i < linhasDoLivro.size(); ++i)
         QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
@@ -438,12 +371,12 @@ void TestCopiaExtrato::amountsAsEverywhere()
                                    -0.005,      0.015,         1.005,          -2.675,         0.1 + 0.2,
                                    -1234567.89, 9999999999.99, -9999999999.99, 1e10,           123456789012.34,
                                    -1e15,       1e16,          5e-324,         1.0 / 3.0,      -150.0};
-    Livro livro;
-    QList<Linha> linhasDoLivro;
+    Livro livro(Hoje);
+    QList<Lancamento> linhasDoLivro;
     for (const double v : valores)
-        linhasDoLivro.append({Hoje, u"v"_s, 1, v});
+        linhasDoLivro.append({0, Hoje, u"v"_s, 1, v});
     livro.insere(linhasDoLivro);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
+    const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
     QCOMPARE(l.size(), valores.size() + 4);
     for (qsizetype i = 0; i < valores.size(); ++i)
         QCOMPARE(l.at(i + 2).mid(114), FormatValor(valores[i]));
@@ -451,16 +384,16 @@ void TestCopiaExtrato::amountsAsEverywhere()
 
 void TestCopiaExtrato::closedStatementFails()
 {
-    Livro livro;
+    Livro livro(Hoje);
     livro.dados->Query.close();
     QVERIFY_THROWS_EXCEPTION(Error, montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, u"0.00"_s));
 }
 
 void TestCopiaExtrato::lineBreakAfterEveryLine()
 {
-    Livro livro;
-    livro.insere({{Hoje, u"um"_s, 1, -1}, {Hoje, u"dois"_s, 2, -2}, {Hoje, u"três"_s, 3, -3}});
-    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-6.00"_s);
+    Livro livro(Hoje);
+    livro.insere({{0, Hoje, u"um"_s, 1, -1}, {0, Hoje, u"dois"_s, 2, -2}, {0, Hoje, u"três"_s, 3, -3}});
+    const QString report = relatorio(abreExtrato(livro, 5), u"05 dias + futuros"_s, u"-6.00"_s);
     QVERIFY(report.endsWith(u"Saldo em 10/03/2025: -6.00\n"_s));
     QCOMPARE(report.count(u'\n'), 4 + 3);
     QVERIFY(!report.contains(u'\r'));
@@ -469,9 +402,9 @@ void TestCopiaExtrato::lineBreakAfterEveryLine()
 
 void TestCopiaExtrato::clipboardHoldsTextAndHtml()
 {
-    Livro livro;
-    livro.insere({{QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
-    const QString report = relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
+    Livro livro(Hoje);
+    livro.insere({{0, QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
+    const QString report = relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"-150.00"_s);
     const QByteArray bytes = report.toUtf8();
     copiaRelatorioParaClipboard(bytes);
 
@@ -494,7 +427,7 @@ void TestCopiaExtrato::clipboardHoldsTextAndHtml()
 
 void TestCopiaExtrato::clipboardReplacedWhole()
 {
-    Livro livro;
+    Livro livro(Hoje);
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::red);
     auto *previous = new QMimeData;
@@ -503,7 +436,7 @@ void TestCopiaExtrato::clipboardReplacedWhole()
     QGuiApplication::clipboard()->setMimeData(previous);
     QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
 
-    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    const QString report = relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"0.00"_s);
     copiaRelatorioParaClipboard(report.toUtf8());
     const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
     QVERIFY(!contents->hasImage());
@@ -516,9 +449,9 @@ void TestCopiaExtrato::clipboardReplacedWhole()
 
 void TestCopiaExtrato::htmlEscapesAndKeepsText()
 {
-    Livro livro;
-    livro.insere({{Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {Hoje, QString(), 8, -1}});
-    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-10.99"_s);
+    Livro livro(Hoje);
+    livro.insere({{0, Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {0, Hoje, QString(), 8, -1}});
+    const QString report = relatorio(abreExtrato(livro, 5), u"05 dias + futuros"_s, u"-10.99"_s);
     const QString html = relatorioEmHtml(report);
     QVERIFY(!html.contains(u"<b>"_s));
     QVERIFY(html.contains(u"&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;"_s));
@@ -532,12 +465,12 @@ void TestCopiaExtrato::htmlEscapesAndKeepsText()
 
 void TestCopiaExtrato::noLengthLimit()
 {
-    Livro livro;
-    QList<Linha> muitas;
+    Livro livro(Hoje);
+    QList<Lancamento> muitas;
     for (int i = 0; i < 3000; ++i)
-        muitas.append({Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
+        muitas.append({0, Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
     livro.insere(muitas);
-    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
+    const QString report = relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"0.00"_s);
     QVERIFY(report.size() > 64 * 1024 * 5); // past any rich-text box's default limit
     copiaRelatorioParaClipboard(report.toUtf8());
     QCOMPARE(QGuiApplication::clipboard()->text(), report);
@@ -547,13 +480,13 @@ void TestCopiaExtrato::noLengthLimit()
 // Through the window as a person uses it: "&Copiar" on each tab.
 void TestCopiaExtrato::copyButtonOnBothTabs()
 {
-    Livro livro(true);
+    Livro livro(Hoje, Livro::Principal);
     TformCofrelMain &janela = *livro.janela;
-    const QList<Linha> dados = {
-        {Hoje.addDays(-3), u"Padaria"_s, 1, -20.0},
-        {Hoje.addDays(-2), u"Cinema"_s, 3, -45.0},
-        {Hoje.addDays(-1), u"Salário"_s, 6, 3000.0},
-        {Hoje.addDays(4), u"Aluguel"_s, 4, -900.0},
+    const QList<Lancamento> dados = {
+        {0, Hoje.addDays(-3), u"Padaria"_s, 1, -20.0},
+        {0, Hoje.addDays(-2), u"Cinema"_s, 3, -45.0},
+        {0, Hoje.addDays(-1), u"Salário"_s, 6, 3000.0},
+        {0, Hoje.addDays(4), u"Aluguel"_s, 4, -900.0},
     };
     livro.insere(dados);
     janela.show();
@@ -563,7 +496,7 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
 
     livro.dados->Query.moveTo(1);
     QTRY_COMPARE(indicador(janela), 1);
-    clica(janela.buttonClipboard);
+    moveEClica(janela.buttonClipboard);
     const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
                              + linhaDe(Hoje.addDays(-3), u"Padaria"_s, 95, u"-20.00"_s) + Fim
                              + linhaDe(Hoje.addDays(-2), u"Cinema"_s, 96, u"-45.00"_s) + Fim
@@ -589,11 +522,11 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
     livro.dados->Query.moveTo(0);
     QTRY_COMPARE(indicador(janela), 0);
     QTabBar *abas = janela.TabControl->barra();
-    clica(abas, abas->tabRect(1).center());
+    moveEClica(abas, abas->tabRect(1).center());
     QTRY_VERIFY(janela.panelGrafico->isVisible());
     GraficoPizza &chart = *janela.panelGrafico->Chart;
     QCOMPARE(chart.sliceCount(), 2);
-    clica(janela.buttonClipboard);
+    moveEClica(janela.buttonClipboard);
     QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
     QCOMPARE(livro.interacao.errors, QStringList());
     QCOMPARE(indicador(janela), 0);
@@ -623,9 +556,9 @@ void TestCopiaExtrato::copyButtonOnBothTabs()
     QCOMPARE(chart.bevelOuter(), GraficoPizza::Bevel::Lowered);
 
     // Back on the statement tab the copy is text again, whole clipboard.
-    clica(abas, abas->tabRect(0).center());
+    moveEClica(abas, abas->tabRect(0).center());
     QTRY_VERIFY(janela.panelExtrato->isVisible());
-    clica(janela.buttonClipboard);
+    moveEClica(janela.buttonClipboard);
     QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasText());
     QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
     QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());

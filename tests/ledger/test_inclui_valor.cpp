@@ -1,6 +1,6 @@
 // The entry dialog driven as a person does: keys and clicks on its boxes
 // and buttons, against a fresh program folder with a fixed today.
-#include "main_window_fixture.h"
+#include "support/livro.h"
 
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
@@ -117,12 +117,12 @@ private:
     // dialog still open afterwards is cancelled. Returns the modal result.
     int executa(Modo mode, const std::function<void(TformIncluirValor &)> &body);
 
-    std::unique_ptr<LedgerFixture> m_fx;
+    std::unique_ptr<Livro> m_fx;
 };
 
 void TestIncluiValor::init()
 {
-    m_fx = std::make_unique<LedgerFixture>(Hoje, false);
+    m_fx = std::make_unique<Livro>(Hoje);
 }
 
 void TestIncluiValor::cleanup()
@@ -368,8 +368,8 @@ void TestIncluiValor::savesSignedTrimmedEntry()
     QCOMPARE(rows[0].categoria, categoriaGravada);
     QCOMPARE(rows[0].valor, valorGravado);
     QVERIFY(!std::signbit(rows[0].valor) || rows[0].valor != 0); // never a negative zero
-    QVERIFY(m_fx->scripted.errors.isEmpty());
-    QVERIFY(m_fx->scripted.messages.isEmpty());
+    QVERIFY(m_fx->interacao.errors.isEmpty());
+    QVERIFY(m_fx->interacao.messages.isEmpty());
 }
 
 void TestIncluiValor::pastedAmountPassesKeyFilter_data()
@@ -420,8 +420,8 @@ void TestIncluiValor::amountNoBoxHoldsRefused()
     QCOMPARE(shown, QStringLiteral("1e+308"));
     QVERIFY(stayedOpen);
     QCOMPARE(result, mrCancel);
-    QCOMPARE(m_fx->scripted.messages, QStringList{QStringLiteral("Valor inválido")});
-    QVERIFY(m_fx->scripted.errors.isEmpty());
+    QCOMPARE(m_fx->interacao.messages, QStringList{QStringLiteral("Valor inválido")});
+    QVERIFY(m_fx->interacao.errors.isEmpty());
     const QList<Lancamento> rows = m_fx->lancamentos();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].descricao, QStringLiteral("Outro programa"));
@@ -571,7 +571,7 @@ void TestIncluiValor::yearRepairOnLeavingTheBox()
     });
     QVERIFY2(inBox != afterLeaving || inBox == expected, qPrintable(inBox));
     QCOMPARE(afterLeaving, expected);
-    QVERIFY(m_fx->scripted.messages.isEmpty());
+    QVERIFY(m_fx->interacao.messages.isEmpty());
 }
 
 void TestIncluiValor::invalidDateRefused_data()
@@ -602,7 +602,7 @@ void TestIncluiValor::invalidDateRefused()
     });
     QVERIFY(stayedOpen);
     QCOMPARE(result, mrCancel);
-    QCOMPARE(m_fx->scripted.messages, QStringList{QStringLiteral("Data inválida")});
+    QCOMPARE(m_fx->interacao.messages, QStringList{QStringLiteral("Data inválida")});
     QVERIFY(m_fx->lancamentos().isEmpty());
 }
 
@@ -691,9 +691,9 @@ void TestIncluiValor::failedSaveKeepsDialogAndTyping()
         clica(dlg.buttonOK()); // the same typing saves once the table is back
     });
     QVERIFY(stayedOpen);
-    QCOMPARE(m_fx->scripted.errors.size(), 1);
-    QVERIFY2(m_fx->scripted.errors[0].contains(QFileInfo(file).fileName(), Qt::CaseInsensitive),
-             qPrintable(m_fx->scripted.errors[0]));
+    QCOMPARE(m_fx->interacao.errors.size(), 1);
+    QVERIFY2(m_fx->interacao.errors[0].contains(QFileInfo(file).fileName(), Qt::CaseInsensitive),
+             qPrintable(m_fx->interacao.errors[0]));
     QCOMPARE(dateAfterFailure, QStringLiteral("08/03/2025"));
     QCOMPARE(descriptionAfterFailure, QStringLiteral("Farmácia"));
     QCOMPARE(amountAfterFailure, QStringLiteral("42.10"));
@@ -722,7 +722,7 @@ void TestIncluiValor::lockedTableKeepsDialog()
             stayedOpen = dlg.isVisible();
         });
         QVERIFY(stayedOpen);
-        QCOMPARE(m_fx->scripted.errors.size(), 1);
+        QCOMPARE(m_fx->interacao.errors.size(), 1);
         QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
         other.close();
     }
@@ -744,7 +744,7 @@ void TestIncluiValor::failedEditSaveRestoresIndex()
         QVERIFY(QFile::rename(file + QStringLiteral(".fora"), file));
         clica(dlg.buttonSair());
     });
-    QCOMPARE(m_fx->scripted.errors.size(), 1);
+    QCOMPARE(m_fx->interacao.errors.size(), 1);
     QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
     QVERIFY(!m_fx->dados->TableFin.isOpen());
     QCOMPARE(m_fx->lancamentos()[0].valor, -5.0);
@@ -756,7 +756,7 @@ void TestIncluiValor::editOfVanishedRowClosesWithoutWriting()
     TformIncluirValor &d = *m_fx->dialogo;
     const int result = d.executa(Modo::Edicao(id + 100)); // closes by itself after the error
     QCOMPARE(result, mrCancel);
-    QCOMPARE(m_fx->scripted.errors.size(), 1);
+    QCOMPARE(m_fx->interacao.errors.size(), 1);
     QCOMPARE(m_fx->lancamentos().size(), 1);
     QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
 }
@@ -809,7 +809,7 @@ void TestIncluiValor::extraWorkFailingStoresNothing()
         stayedOpen = dlg.isVisible();
     });
     QVERIFY(stayedOpen);
-    QCOMPARE(m_fx->scripted.errors, QStringList{QStringLiteral("falha no plano")});
+    QCOMPARE(m_fx->interacao.errors, QStringList{QStringLiteral("falha no plano")});
     QVERIFY(m_fx->lancamentos().isEmpty());
     data::Table &plan = m_fx->dados->TableDFin;
     data::TableCloser closer(plan);

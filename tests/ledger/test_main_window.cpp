@@ -2,7 +2,7 @@
 // statement over every period, the balance and its colour, include, alter
 // and delete through the windows, the timer protocol, the exit question and
 // the help page.
-#include "main_window_fixture.h"
+#include "support/livro.h"
 
 #include "app/cofrel_uteis.h"
 #include "app/forms.h"
@@ -110,13 +110,13 @@ private:
     void mostra();
     QStringList descricoesNoGrid();
 
-    std::unique_ptr<LedgerFixture> m_fx;
+    std::unique_ptr<Livro> m_fx;
     TformCofrelMain *m_janela = nullptr;
 };
 
 void TestMainWindow::init()
 {
-    m_fx = std::make_unique<LedgerFixture>(Hoje);
+    m_fx = std::make_unique<Livro>(Hoje, Livro::Principal);
     m_janela = m_fx->janela;
 }
 
@@ -400,7 +400,7 @@ void TestMainWindow::balanceColour()
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
     QCOMPARE(m_janela->editSaldo->text(), shown);
-    QVERIFY2(m_fx->scripted.errors.isEmpty(), qPrintable(m_fx->scripted.errors.join(u'|')));
+    QVERIFY2(m_fx->interacao.errors.isEmpty(), qPrintable(m_fx->interacao.errors.join(u'|')));
 }
 
 void TestMainWindow::gridFollowsStatementCursor()
@@ -531,12 +531,12 @@ void TestMainWindow::deleteAsksAndDeletes()
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 1)).center());
     QSignalSpy checks(m_janela, &TformCofrelMain::verificacaoConcluida);
 
-    m_fx->scripted.answers = {false};
+    m_fx->interacao.answers = {false};
     clica(m_janela->buttonExcluiValor);
-    QCOMPARE(m_fx->scripted.questions.size(), 1);
-    QCOMPARE(m_fx->scripted.questions[0].text, QStringLiteral("Deseja realmente apagar este valor?"));
-    QCOMPARE(m_fx->scripted.questions[0].title, QStringLiteral("Cofrel"));
-    QCOMPARE(m_fx->scripted.questions[0].icon, QuestionIcon::None);
+    QCOMPARE(m_fx->interacao.questions.size(), 1);
+    QCOMPARE(m_fx->interacao.questions[0].text, QStringLiteral("Deseja realmente apagar este valor?"));
+    QCOMPARE(m_fx->interacao.questions[0].title, QStringLiteral("Cofrel"));
+    QCOMPARE(m_fx->interacao.questions[0].icon, QuestionIcon::None);
     QCOMPARE(m_fx->lancamentos().size(), 2);
     QCOMPARE(checks.count(), 1); // No still resumes the check
     QVERIFY(m_janela->timerDFin->isActive());
@@ -546,9 +546,9 @@ void TestMainWindow::deleteAsksAndDeletes()
     while (grid->model()->index(row, 1).data().toString() != QStringLiteral("sai"))
         ++row;
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 1)).center());
-    m_fx->scripted.answers = {true};
+    m_fx->interacao.answers = {true};
     clica(m_janela->buttonExcluiValor);
-    QCOMPARE(m_fx->scripted.questions.size(), 2);
+    QCOMPARE(m_fx->interacao.questions.size(), 2);
     const QList<Lancamento> rows = m_fx->lancamentos();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].descricao, QStringLiteral("fica"));
@@ -557,7 +557,7 @@ void TestMainWindow::deleteAsksAndDeletes()
     QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
     QVERIFY(!m_fx->dados->TableFin.isOpen());
     QCOMPARE(checks.count(), 2);
-    QVERIFY(m_fx->scripted.errors.isEmpty());
+    QVERIFY(m_fx->interacao.errors.isEmpty());
 }
 
 void TestMainWindow::deleteOnEmptyStatementAsksNothing()
@@ -565,9 +565,9 @@ void TestMainWindow::deleteOnEmptyStatementAsksNothing()
     m_fx->insere(Hoje.addDays(-100), QStringLiteral("fora do período"), 1, -1.0);
     mostra();
     QSignalSpy checks(m_janela, &TformCofrelMain::verificacaoConcluida);
-    m_fx->scripted.defaultAnswer = true;
+    m_fx->interacao.defaultAnswer = true;
     clica(m_janela->buttonExcluiValor);
-    QVERIFY(m_fx->scripted.questions.isEmpty());
+    QVERIFY(m_fx->interacao.questions.isEmpty());
     QCOMPARE(m_fx->lancamentos().size(), 1);
     QCOMPARE(checks.count(), 1); // the check still runs
     QVERIFY(m_janela->timerDFin->isActive());
@@ -579,17 +579,17 @@ void TestMainWindow::deleteFailureRestoresIndex()
     mostra();
     const QString file = m_fx->arquivoFin();
     QVERIFY(QFile::rename(file, file + QStringLiteral(".fora")));
-    m_fx->scripted.answers = {true};
+    m_fx->interacao.answers = {true};
     clica(m_janela->buttonExcluiValor);
-    QVERIFY(!m_fx->scripted.errors.isEmpty());
+    QVERIFY(!m_fx->interacao.errors.isEmpty());
     QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
     QVERIFY(!m_fx->dados->TableFin.isOpen());
     QVERIFY(QFile::rename(file + QStringLiteral(".fora"), file));
     QCOMPARE(m_fx->lancamentos().size(), 1);
     // The window is still usable.
-    m_fx->scripted.errors.clear();
+    m_fx->interacao.errors.clear();
     m_janela->comboPeriodoChange();
-    QVERIFY(m_fx->scripted.errors.isEmpty());
+    QVERIFY(m_fx->interacao.errors.isEmpty());
     QCOMPARE(descricoesNoGrid(), QStringList{QStringLiteral("linha")});
 }
 
@@ -608,7 +608,7 @@ void TestMainWindow::statementMnemonicsActAtOnce()
     mostra();
     QSignalSpy checks(m_janela, &TformCofrelMain::verificacaoConcluida);
     const auto watch = quandoModal([](QWidget *modal) { modal->close(); });
-    m_fx->scripted.defaultAnswer = false;
+    m_fx->interacao.defaultAnswer = false;
     QTest::keyClick(m_janela, Qt::Key(key), Qt::AltModifier);
     // No event loop has run since the key: the handler (which ends by
     // resuming the due-entry check) has already run.
@@ -677,7 +677,7 @@ void TestMainWindow::copyOnStatementTabFillsMemo()
     mostra();
     const QString before = m_janela->memo->relatorio();
     clica(m_janela->buttonClipboard);
-    QVERIFY(m_fx->scripted.errors.isEmpty());
+    QVERIFY(m_fx->interacao.errors.isEmpty());
     m_janela->comboPeriodoChange();
     const QString expected = QString::fromUtf8(montaRelatorioExtrato(
         m_fx->dados->Query, m_janela->comboPeriodo->currentText(), m_janela->editSaldo->text()));
@@ -701,15 +701,15 @@ void TestMainWindow::closeAsks()
     QFETCH(bool, byButton);
     QFETCH(bool, answer);
     mostra();
-    m_fx->scripted.answers = {answer};
+    m_fx->interacao.answers = {answer};
     if (byButton)
         clica(m_janela->buttonSair);
     else
         m_janela->windowHandle()->close();
-    QCOMPARE(m_fx->scripted.questions.size(), 1);
-    QCOMPARE(m_fx->scripted.questions[0].text, QStringLiteral("Deseja realmente sair?"));
-    QCOMPARE(m_fx->scripted.questions[0].title, QStringLiteral("Cofrel 1.0"));
-    QCOMPARE(m_fx->scripted.questions[0].icon, QuestionIcon::Question);
+    QCOMPARE(m_fx->interacao.questions.size(), 1);
+    QCOMPARE(m_fx->interacao.questions[0].text, QStringLiteral("Deseja realmente sair?"));
+    QCOMPARE(m_fx->interacao.questions[0].title, QStringLiteral("Cofrel 1.0"));
+    QCOMPARE(m_fx->interacao.questions[0].icon, QuestionIcon::Question);
     QCOMPARE(m_janela->isVisible(), !answer);
 }
 
@@ -717,9 +717,9 @@ void TestMainWindow::helpOpensOwnPageAtFirstTopic()
 {
     mostra();
     clica(m_janela->buttonAjuda);
-    QCOMPARE(m_fx->scripted.helpRequests.size(), 1);
-    QCOMPARE(m_fx->scripted.helpRequests[0].file, loginContext().AppDir + QStringLiteral("Ajuda.html"));
-    QCOMPARE(m_fx->scripted.helpRequests[0].context, 1);
+    QCOMPARE(m_fx->interacao.helpRequests.size(), 1);
+    QCOMPARE(m_fx->interacao.helpRequests[0].file, loginContext().AppDir + QStringLiteral("Ajuda.html"));
+    QCOMPARE(m_fx->interacao.helpRequests[0].context, 1);
     QVERIFY(m_janela->timerDFin->isActive());
 }
 

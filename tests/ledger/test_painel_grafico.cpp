@@ -14,8 +14,7 @@
 #include "ledger/cores_fatias.h"
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
-#include "support/scripted_interaction.h"
-#include "support/test_folder.h"
+#include "support/livro.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -34,8 +33,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace cofrel;
-using cofrel::test::ScriptedInteraction;
-using cofrel::test::TestFolder;
+using namespace cofrel::test;
 
 namespace {
 
@@ -43,39 +41,6 @@ const QDate Hoje(2025, 3, 10);
 
 const QList<int> DiasDosPeriodos = {5, 10, 15, 31, 62, 186, 366, 731};
 constexpr int ItemCompleto = 8;
-
-// A logged-in user with an empty ledger, the data module in forms() and a
-// fixed today.
-struct Livro {
-    explicit Livro(const QDate &hoje = Hoje)
-        : relogio(hoje)
-    {
-        dados = std::make_unique<TDados>();
-        forms().Dados = dados.get();
-        usuario = pasta.addUser(u"Ana"_s, u"segredo"_s);
-        pasta.loginAs(u"Ana"_s, usuario);
-    }
-    ~Livro() { forms().Dados = nullptr; }
-
-    void insere(const QDate &data, int categoria, double valor, const QString &descricao = u"x"_s)
-    {
-        data::Table &fin = dados->TableFin;
-        data::TableCloser closer(fin);
-        fin.open();
-        fin.insert();
-        fin.fieldByName(u"Data"_s).setDate(data);
-        fin.fieldByName(u"Descricao"_s).setString(descricao);
-        fin.fieldByName(u"Categoria"_s).setInteger(categoria);
-        fin.fieldByName(u"Valor"_s).setFloat(valor);
-        fin.post();
-    }
-
-    clock::FixedNow relogio;
-    TestFolder pasta;
-    ScriptedInteraction interacao;
-    std::unique_ptr<TDados> dados;
-    int usuario = 0;
-};
 
 struct Fatia {
     double valor;
@@ -221,11 +186,11 @@ void TestPainelGrafico::periodBounds()
     Livro livro(hoje);
     // Each amount a power of two, so the sum says which rows counted.
     const int c = item % 8 + 1;
-    livro.insere(inicio, c, -1.0);            // the first day: counts
-    livro.insere(inicio.addDays(-1), c, -2.0); // the day before: does not
-    livro.insere(hoje, c, -4.0);              // today: counts
-    livro.insere(hoje.addDays(1), c, -8.0);    // tomorrow: never
-    livro.insere(inicio.addDays(1), c % 8 + 1, -16.0); // another category, inside
+    livro.insere(inicio, u"x"_s, c, -1.0);            // the first day: counts
+    livro.insere(inicio.addDays(-1), u"x"_s, c, -2.0); // the day before: does not
+    livro.insere(hoje, u"x"_s, c, -4.0);              // today: counts
+    livro.insere(hoje.addDays(1), u"x"_s, c, -8.0);    // tomorrow: never
+    livro.insere(inicio.addDays(1), u"x"_s, c % 8 + 1, -16.0); // another category, inside
 
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(item);
@@ -245,8 +210,8 @@ void TestPainelGrafico::periodBounds()
 
 void TestPainelGrafico::runsTheNineStatementsInOrder()
 {
-    Livro livro;
-    livro.insere(Hoje, 2, -3.0);
+    Livro livro(Hoje);
+    livro.insere(Hoje, u"x"_s, 2, -3.0);
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(3);
     QStringList abertas;
@@ -271,11 +236,11 @@ void TestPainelGrafico::runsTheNineStatementsInOrder()
 
 void TestPainelGrafico::onlyDebitsCount()
 {
-    Livro livro;
+    Livro livro(Hoje);
     for (int c = 1; c <= 8; ++c)
-        livro.insere(Hoje.addDays(-1), c, 100.0 * c); // credits, also in "Trabalho"
-    livro.insere(Hoje, 6, -30.0);                   // a debit in "Trabalho"
-    livro.insere(Hoje.addDays(1), 3, -99.0);         // tomorrow
+        livro.insere(Hoje.addDays(-1), u"x"_s, c, 100.0 * c); // credits, also in "Trabalho"
+    livro.insere(Hoje, u"x"_s, 6, -30.0);                   // a debit in "Trabalho"
+    livro.insere(Hoje.addDays(1), u"x"_s, 3, -99.0);         // tomorrow
 
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
@@ -292,9 +257,9 @@ void TestPainelGrafico::onlyDebitsCount()
 
 void TestPainelGrafico::slicesInCategoryOrderWithFixedColours()
 {
-    Livro livro;
-    livro.insere(Hoje, 8, -5.0);   // "Outros" first in the ledger
-    livro.insere(Hoje, 3, -7.25);  // then "Lazer"
+    Livro livro(Hoje);
+    livro.insere(Hoje, u"x"_s, 8, -5.0);   // "Outros" first in the ledger
+    livro.insere(Hoje, u"x"_s, 3, -7.25);  // then "Lazer"
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(0);
     QLineEdit saldo;
@@ -311,7 +276,7 @@ void TestPainelGrafico::slicesInCategoryOrderWithFixedColours()
 
     // Every category: its own colour, in category order.
     for (int c = 1; c <= 8; ++c)
-        livro.insere(Hoje.addDays(-10 * c), c, -1.0 * c);
+        livro.insere(Hoje.addDays(-10 * c), u"x"_s, c, -1.0 * c);
     painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
     painel.atualiza(saldo);
     got = fatias(*painel.Chart);
@@ -342,9 +307,9 @@ void TestPainelGrafico::sumsInCents()
     QFETCH(QList<double>, debitos);
     QFETCH(double, fatia);
     QFETCH(QString, total);
-    Livro livro;
+    Livro livro(Hoje);
     for (const double d : debitos)
-        livro.insere(Hoje, 4, d);
+        livro.insere(Hoje, u"x"_s, 4, d);
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(3);
     QLineEdit saldo;
@@ -362,8 +327,8 @@ void TestPainelGrafico::sumsInCents()
 
 void TestPainelGrafico::noDebitsShowZero()
 {
-    Livro livro;
-    livro.insere(Hoje, 1, 50.0);
+    Livro livro(Hoje);
+    livro.insere(Hoje, u"x"_s, 1, 50.0);
     PainelGrafico painel;
     QCOMPARE(painel.labelSaldo2->text(), u"Saldo em:"_s);
     painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
@@ -384,7 +349,7 @@ void TestPainelGrafico::noDebitsShowZero()
 
 void TestPainelGrafico::balanceCopiedWithItsColour()
 {
-    Livro livro;
+    Livro livro(Hoje);
     PainelGrafico painel;
     QLineEdit saldo;
     saldo.setText(u"-12.34"_s);
@@ -409,10 +374,10 @@ void TestPainelGrafico::balanceCopiedWithItsColour()
 
 void TestPainelGrafico::refreshStartsOver()
 {
-    Livro livro;
-    livro.insere(Hoje.addDays(-100), 1, -10.0);
-    livro.insere(Hoje.addDays(-40), 2, -20.0);
-    livro.insere(Hoje.addDays(-2), 5, -40.0);
+    Livro livro(Hoje);
+    livro.insere(Hoje.addDays(-100), u"x"_s, 1, -10.0);
+    livro.insere(Hoje.addDays(-40), u"x"_s, 2, -20.0);
+    livro.insere(Hoje.addDays(-2), u"x"_s, 5, -40.0);
     PainelGrafico painel;
     QLineEdit saldo;
     painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
@@ -428,7 +393,7 @@ void TestPainelGrafico::refreshStartsOver()
 
     // A debit added since, even with the tab hidden, shows at the next refresh.
     QVERIFY(!painel.isVisible());
-    livro.insere(Hoje, 7, -1.5);
+    livro.insere(Hoje, u"x"_s, 7, -1.5);
     painel.atualiza(saldo);
     QCOMPARE(painel.Chart->sliceCount(), 2);
     QCOMPARE(painel.Chart->sliceLabel(1), u"Transporte"_s);
@@ -438,9 +403,9 @@ void TestPainelGrafico::refreshStartsOver()
 
 void TestPainelGrafico::categoryNamesFromLoginContext()
 {
-    Livro livro;
-    livro.insere(Hoje, 1, -1.0);
-    livro.insere(Hoje, 4, -2.0);
+    Livro livro(Hoje);
+    livro.insere(Hoje, u"x"_s, 1, -1.0);
+    livro.insere(Hoje, u"x"_s, 4, -2.0);
     PainelGrafico painel;
     QLineEdit saldo;
     const QStringList nomes = {u"Comida"_s, u"Escola"_s, u"Diversão"_s, u"Casa"_s,
@@ -480,8 +445,8 @@ void TestPainelGrafico::userPickSignalsOnlyForUser()
 
 void TestPainelGrafico::engineErrorKeepsBoxesAndClosesQuery()
 {
-    Livro livro;
-    livro.insere(Hoje, 2, -9.0);
+    Livro livro(Hoje);
+    livro.insere(Hoje, u"x"_s, 2, -9.0);
     PainelGrafico painel;
     QLineEdit saldo;
     saldo.setText(u"1.00"_s);
@@ -525,15 +490,15 @@ void TestPainelGrafico::withoutDataModuleFails()
 
 void TestPainelGrafico::rendersTheTab()
 {
-    Livro livro;
+    Livro livro(Hoje);
     const QList<std::pair<int, double>> debitos = {{1, -320.0}, {3, -85.5}, {4, -1200.0},
                                                    {6, -60.0},  {7, -140.0}, {8, -35.0}};
     double total = 0;
     for (qsizetype i = 0; i < debitos.size(); ++i) {
-        livro.insere(Hoje.addDays(-3 * i), debitos[i].first, debitos[i].second);
+        livro.insere(Hoje.addDays(-3 * i), u"x"_s, debitos[i].first, debitos[i].second);
         total -= debitos[i].second;
     }
-    livro.insere(Hoje.addDays(-2), 6, 5000.0);
+    livro.insere(Hoje.addDays(-2), u"x"_s, 6, 5000.0);
 
     PainelGrafico painel;
     painel.comboPeriodoGrafico->setCurrentIndex(3);

@@ -1,6 +1,6 @@
 // The planned-entry dialog on its own: layout, focus, the category rule,
 // the amount filter, and what OK, Cancel and the close box leave behind.
-#include "apoio_plano.h"
+#include "support/livro.h"
 
 #include "app/cofrel_uteis.h"
 #include "app/forms.h"
@@ -177,18 +177,18 @@ void TestIncluiMes::activationFocusesDay()
 {
     TformIncluiMes &d = *m_dialog;
     QWidget *focused = nullptr;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
+    const auto answer = quandoModal([&](QWidget *) {
         focused = QApplication::focusWidget();
         QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
     });
     d.comboCategoria()->setFocus(); // the last focus must not win
     QCOMPARE(d.exec(), mrCancel);
-    QVERIFY(answer.executou());
+    QVERIFY(answer->ran());
     QCOMPARE(focused, static_cast<QWidget *>(d.comboDia()));
 
     // Shown a second time, the day has the focus again.
     focused = nullptr;
-    RespostaModal again(d.objectName(), [&](QWidget *) {
+    const auto again = quandoModal([&](QWidget *) {
         focused = QApplication::focusWidget();
         QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
     });
@@ -198,7 +198,7 @@ void TestIncluiMes::activationFocusesDay()
     // Coming back from another application is no activation: the focus
     // stays where the person left it.
     focused = nullptr;
-    RespostaModal back(d.objectName(), [&](QWidget *) {
+    const auto back = quandoModal([&](QWidget *) {
         d.editValor()->setFocus(Qt::TabFocusReason);
         QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(&d);
@@ -295,7 +295,7 @@ void TestIncluiMes::amountNoBoxHoldsRefused()
     d.PlanValor = 7.0;
     d.editValor()->setText(FormatValor(1e308));
     bool stayedOpen = false;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
+    const auto answer = quandoModal([&](QWidget *) {
         QTRY_VERIFY(d.isActiveWindow());
         QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         stayedOpen = d.isVisible();
@@ -303,7 +303,7 @@ void TestIncluiMes::amountNoBoxHoldsRefused()
         d.reject();
     });
     QCOMPARE(d.exec(), mrCancel);
-    QVERIFY(answer.executou());
+    QVERIFY(answer->ran());
     QVERIFY(stayedOpen);
     QCOMPARE(interacao.messages, QStringList{QStringLiteral("Valor inválido")});
     QCOMPARE(d.PlanValor, 7.0);
@@ -336,7 +336,7 @@ void TestIncluiMes::okComputesWithoutChecks()
     TformIncluiMes &d = *m_dialog;
     d.PlanValor = 999.0;
     d.PlanCategoria = 99;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
+    const auto answer = quandoModal([&](QWidget *) {
         escolhe(d.comboCategoria(), category);
         escolhe(d.comboCredito(), type);
         digita(d.editDescricao(), QString());
@@ -344,7 +344,7 @@ void TestIncluiMes::okComputesWithoutChecks()
         QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     QCOMPARE(d.exec(), mrOk);
-    QVERIFY(answer.executou());
+    QVERIFY(answer->ran());
     QCOMPARE(d.PlanCategoria, category + 1);
     QCOMPARE(d.PlanValor, expectedValor);
     QCOMPARE(d.editDescricao()->text(), QString()); // an empty description is accepted
@@ -353,14 +353,14 @@ void TestIncluiMes::okComputesWithoutChecks()
 void TestIncluiMes::okTrimsDescription()
 {
     TformIncluiMes &d = *m_dialog;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
+    const auto answer = quandoModal([&](QWidget *) {
         d.editDescricao()->setText(QStringLiteral("\t  Aluguel  da casa \r\n")); // as pasted
         QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
     QCOMPARE(d.exec(), mrOk);
     QCOMPARE(d.editDescricao()->text(), QStringLiteral("Aluguel  da casa"));
 
-    RespostaModal blanks(d.objectName(), [&](QWidget *) {
+    const auto blanks = quandoModal([&](QWidget *) {
         digita(d.editDescricao(), QStringLiteral("    "));
         QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
     });
@@ -382,7 +382,7 @@ void TestIncluiMes::cancelAndCloseBoxNeverOk()
     TformIncluiMes &d = *m_dialog;
     d.PlanValor = 7.0;
     d.PlanCategoria = 3;
-    RespostaModal answer(d.objectName(), [&](QWidget *) {
+    const auto answer = quandoModal([&](QWidget *) {
         digita(d.editValor(), QStringLiteral("55"));
         digita(d.editDescricao(), QStringLiteral("  x  "));
         if (how == u"cancel")
@@ -393,7 +393,7 @@ void TestIncluiMes::cancelAndCloseBoxNeverOk()
             QTest::keyClick(d.editValor(), Qt::Key_Escape);
     });
     QCOMPARE(d.exec(), mrCancel);
-    QVERIFY(answer.executou());
+    QVERIFY(answer->ran());
     QCOMPARE(d.PlanValor, 7.0);
     QCOMPARE(d.PlanCategoria, 3);
     QCOMPARE(d.editDescricao()->text(), QStringLiteral("  x  "));
