@@ -13,20 +13,18 @@ using namespace cofrel::test;
 class TestMainWindow640 final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sitsAtTheTopEdge();
+    void sitsAtTheTopEdge()
+    {
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 640, 480));
+        Livro fx(QDate(2025, 3, 10), Livro::Principal);
+        QCOMPARE(fx.janela->pos(), QPoint((640 - 497) / 2, 0));
+        fx.janela->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fx.janela));
+        QCOMPARE(fx.janela->frameGeometry().top(), 0);
+        QCOMPARE(fx.janela->frameGeometry().left(), 71);
+        fx.interacao.defaultAnswer = true;
+    }
 };
-
-void TestMainWindow640::sitsAtTheTopEdge()
-{
-    QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 640, 480));
-    Livro fx(QDate(2025, 3, 10), Livro::Principal);
-    QCOMPARE(fx.janela->pos(), QPoint((640 - 497) / 2, 0));
-    fx.janela->show();
-    QVERIFY(QTest::qWaitForWindowExposed(fx.janela));
-    QCOMPARE(fx.janela->frameGeometry().top(), 0);
-    QCOMPARE(fx.janela->frameGeometry().left(), 71);
-    fx.interacao.defaultAnswer = true;
-}
 
 QTEST_MAIN(TestMainWindow640)
 #include "test_main_window_640.moc"
