@@ -523,41 +523,39 @@ private Q_SLOTS:
         QCOMPARE(arquivosDaPasta(pasta), esperados);
     }
 
-    void deleteWithWrongPassword()
+    void deleteKeepsEverything_data()
     {
+        QTest::addColumn<QString>("senha");
+        QTest::addColumn<bool>("resposta");
+        QTest::addColumn<QStringList>("mensagens");
+        QTest::newRow("wrong password") << u"ABC"_s << true << QStringList{SenhaIncorreta};
+        QTest::newRow("answered No") << u"abc"_s << false << QStringList();
+    }
+
+    void deleteKeepsEverything()
+    {
+        QFETCH(QString, senha);
+        QFETCH(bool, resposta);
+        QFETCH(QStringList, mensagens);
         adiciona(u"Ana"_s, u"abc"_s);
         adiciona(u"Bia"_s, u"xyz"_s);
         const QStringList antes = arquivosDaPasta(m_janelas->pasta);
-        bool ampulhetaNaMensagem = true;
+        bool ampulhetaNaMensagem = !mensagens.isEmpty();
         interacao().onMessage = [&](const QString &) { ampulhetaNaMensagem = QApplication::overrideCursor() != nullptr; };
         mostra();
-        digita(m_login->editSenha, u"ABC"_s);
-        interacao().answers = {true};
+        digita(m_login->editSenha, senha);
+        interacao().answers = {resposta};
         clica(m_login->buttonExcluir);
 
         QCOMPARE(interacao().questions.size(), 1);
-        QCOMPARE(interacao().messages, QStringList{SenhaIncorreta});
+        QCOMPARE(interacao().messages, mensagens);
         QVERIFY(!ampulhetaNaMensagem);
-        QCOMPARE(m_login->editSenha->text(), u"ABC"_s);
-        QCOMPARE(m_login->focusWidget(), m_login->editSenha);
+        QCOMPARE(m_login->editSenha->text(), senha);
+        if (!mensagens.isEmpty()) // back to the password after the message
+            QCOMPARE(m_login->focusWidget(), m_login->editSenha);
         QCOMPARE(registro().keys(), (QStringList{u"Ana"_s, u"Bia"_s}));
         QCOMPARE(arquivosDaPasta(m_janelas->pasta), antes);
         QCOMPARE(itens(m_login->comboUsuario), (QStringList{u"Ana"_s, u"Bia"_s}));
-    }
-
-    void deleteAnsweredNo()
-    {
-        adiciona(u"Ana"_s, u"abc"_s);
-        const QStringList antes = arquivosDaPasta(m_janelas->pasta);
-        mostra();
-        digita(m_login->editSenha, u"abc"_s);
-        interacao().answers = {false};
-        clica(m_login->buttonExcluir);
-        QCOMPARE(interacao().questions.size(), 1);
-        QVERIFY(interacao().messages.isEmpty());
-        QCOMPARE(registro().keys(), QStringList{u"Ana"_s});
-        QCOMPARE(arquivosDaPasta(m_janelas->pasta), antes);
-        QCOMPARE(m_login->editSenha->text(), u"abc"_s);
     }
 
     void deleteLastUserBringsTheFirstRun()

@@ -40,15 +40,6 @@ using Modo = TformIncluirValor::EntryMode;
 const QDate Hoje(2025, 3, 10);
 const QString Vazia = QStringLiteral("  /  /    ");
 
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
-};
-
 // Types a whole date into the masked box the way a person does: the box is
 // entered, its content selected and the digits typed over it.
 void digitaData(QLineEdit *edit, const QString &digits)
@@ -58,14 +49,6 @@ void digitaData(QLineEdit *edit, const QString &digits)
     QTest::keyClick(edit, Qt::Key_Backspace);
     edit->home(false);
     digita(edit, digits);
-}
-
-// Picks item \a index of a combo with the arrow keys, as the user does.
-void escolhe(QComboBox *combo, int index)
-{
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
 }
 
 } // namespace
@@ -700,60 +683,38 @@ private Q_SLOTS:
         QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
     }
 
-    void extraWorkInSameTransaction()
+    void extraWorkInSameTransaction_data()
     {
-        bool ranInside = false;
-        executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
-            dlg.setTrabalhoNaMesmaTransacao([&] {
-                // The row is already written when the extra work runs.
-                data::Table &plan = m_fx->dados->TableDFin;
-                data::TableCloser closer(plan);
-                plan.open();
-                plan.insert();
-                plan.fieldByName(QStringLiteral("Dia")).setInteger(10);
-                plan.fieldByName(QStringLiteral("Data")).setDate(QDate(2025, 4, 10));
-                plan.fieldByName(QStringLiteral("Categoria")).setInteger(4);
-                plan.fieldByName(QStringLiteral("Descricao")).setString(QStringLiteral("Aluguel"));
-                plan.fieldByName(QStringLiteral("Valor")).setFloat(-900);
-                plan.post();
-                ranInside = true;
-            });
-            clica(dlg.buttonOK());
-        });
-        QVERIFY(ranInside);
-        QCOMPARE(m_fx->lancamentos().size(), 1);
-        data::Table &plan = m_fx->dados->TableDFin;
-        data::TableCloser closer(plan);
-        plan.open();
-        QCOMPARE(plan.recordCount(), 1);
+        QTest::addColumn<bool>("prefilled");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("new entry, both stored") << false << false;
+        QTest::newRow("prefilled, failing: neither stored") << true << true;
     }
 
-    void extraWorkFailingStoresNothing()
+    void extraWorkInSameTransaction()
     {
+        QFETCH(bool, prefilled);
+        QFETCH(bool, fails);
+        bool ranInside = false;
         bool stayedOpen = false;
-        executa(Modo::NovoPreenchido, [&](TformIncluirValor &dlg) {
+        executa(prefilled ? Modo::NovoPreenchido : Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
             dlg.editData()->setText(QStringLiteral("10/03/2025"));
             dlg.editValor()->setText(QStringLiteral("5"));
             dlg.setTrabalhoNaMesmaTransacao([&] {
-                data::Table &plan = m_fx->dados->TableDFin;
-                data::TableCloser closer(plan);
-                plan.open();
-                plan.insert();
-                plan.fieldByName(QStringLiteral("Dia")).setInteger(10);
-                plan.fieldByName(QStringLiteral("Data")).setDate(QDate(2025, 4, 10));
-                plan.post();
-                throw Error(QStringLiteral("falha no plano"));
+                // The row is already written when the extra work runs.
+                m_fx->planeja(10, QDate(2025, 4, 10), QStringLiteral("Aluguel"), 4, -900);
+                ranInside = true;
+                if (fails)
+                    throw Error(QStringLiteral("falha no plano"));
             });
             clica(dlg.buttonOK());
             stayedOpen = dlg.isVisible();
         });
-        QVERIFY(stayedOpen);
-        QCOMPARE(m_fx->interacao.errors, QStringList{QStringLiteral("falha no plano")});
-        QVERIFY(m_fx->lancamentos().isEmpty());
-        data::Table &plan = m_fx->dados->TableDFin;
-        data::TableCloser closer(plan);
-        plan.open();
-        QCOMPARE(plan.recordCount(), 0);
+        QVERIFY(ranInside);
+        QCOMPARE(stayedOpen, fails);
+        QCOMPARE(m_fx->interacao.errors, fails ? QStringList{QStringLiteral("falha no plano")} : QStringList());
+        QCOMPARE(m_fx->lancamentos().size(), fails ? 0 : 1);
+        QCOMPARE(m_fx->plano().size(), fails ? 0 : 1);
     }
 
     void extraWorkClearedAtClose()

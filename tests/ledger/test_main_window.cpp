@@ -54,15 +54,6 @@ namespace {
 
 const QDate Hoje(2025, 3, 10);
 
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
-};
-
 QColor corNormal()
 {
     return QGuiApplication::palette().color(QPalette::WindowText);

@@ -24,36 +24,6 @@
 using namespace cofrel;
 using namespace cofrel::test;
 
-namespace {
-
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
-};
-
-void escolhe(QComboBox *combo, int index)
-{
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-}
-
-void digita(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_End);
-    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
-}
-
-} // namespace
-
 class TestIncluiMes final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -255,7 +225,7 @@ private Q_SLOTS:
             QApplication::clipboard()->setText(typed);
             d.editValor()->paste();
         } else {
-            digita(d.editValor(), typed);
+            reescreve(d.editValor(), typed);
         }
         QCOMPARE(d.editValor()->text(), expected);
         d.reject();
@@ -315,8 +285,8 @@ private Q_SLOTS:
         const auto answer = quandoModal([&](QWidget *) {
             escolhe(d.comboCategoria(), category);
             escolhe(d.comboCredito(), type);
-            digita(d.editDescricao(), QString());
-            digita(d.editValor(), amount);
+            reescreve(d.editDescricao(), QString());
+            reescreve(d.editValor(), amount);
             QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         });
         QCOMPARE(d.exec(), mrOk);
@@ -337,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(d.editDescricao()->text(), QStringLiteral("Aluguel  da casa"));
 
         const auto blanks = quandoModal([&](QWidget *) {
-            digita(d.editDescricao(), QStringLiteral("    "));
+            reescreve(d.editDescricao(), QStringLiteral("    "));
             QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         });
         QCOMPARE(d.exec(), mrOk);
@@ -359,8 +329,8 @@ private Q_SLOTS:
         d.PlanValor = 7.0;
         d.PlanCategoria = 3;
         const auto answer = quandoModal([&](QWidget *) {
-            digita(d.editValor(), QStringLiteral("55"));
-            digita(d.editDescricao(), QStringLiteral("  x  "));
+            reescreve(d.editValor(), QStringLiteral("55"));
+            reescreve(d.editDescricao(), QStringLiteral("  x  "));
             if (how == u"cancel")
                 QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
             else if (how == u"close")

@@ -13,11 +13,13 @@
 #include "planning/cofrel_inclui_mes.h"
 #include "planning/cofrel_planejamento_mensal.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 #include <QUuid>
 
 #include <stdexcept>
@@ -233,6 +235,23 @@ void apagaDoRegistro(const QString &nome)
 QStringList arquivosDaPasta(const TestFolder &pasta)
 {
     return QDir(pasta.dataDir()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void escolhe(QComboBox *combo, int index)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+}
+
+void reescreve(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
 }
 
 void preencheEConfirma(TformCofrelInclui *janela, const QString &nome, const QString &senha,

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QList>
+#include <QLocale>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,8 @@
 #include <memory>
 #include <optional>
 
+class QComboBox;
+class QLineEdit;
 class QWidget;
 class TDados;
 class TformCofrelInclui;
@@ -112,6 +115,21 @@ private:
     std::unique_ptr<ModalWatch> m_watch;
     int m_vezes = 0;
 };
+
+// The default locale for the lifetime of the object.
+class LocaleScope final {
+public:
+    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
+    ~LocaleScope() { QLocale::setDefault(m_previous); }
+
+private:
+    QLocale m_previous;
+};
+
+// Picks item \a index of a combo with the arrow keys, as a person does.
+void escolhe(QComboBox *combo, int index);
+// Replaces the text of \a edit as a person does: select all, delete, type.
+void reescreve(QLineEdit *edit, const QString &text);
 
 // Makes every write to the internal table \a internalTable of the file
 // \a path fail with an engine error (a trigger in the file itself), until
