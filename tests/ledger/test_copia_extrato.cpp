@@ -338,9 +338,7 @@ private Q_SLOTS:
     void amountsAsEverywhere()
     {
         QFETCH(QLocale, locale);
-        const QLocale antes;
-        QLocale::setDefault(locale);
-        const auto volta = qScopeGuard([&] { QLocale::setDefault(antes); });
+        LocaleScope escopo(locale.name());
         const QList<double> valores = {0.0,         -0.0,          0.004,          -0.004,         0.005,
                                        -0.005,      0.015,         1.005,          -2.675,         0.1 + 0.2,
                                        -1234567.89, 9999999999.99, -9999999999.99, 1e10,           123456789012.34,

@@ -211,12 +211,10 @@ private Q_SLOTS:
         QFETCH(double, valor);
         QFETCH(int, expectedType);
         QFETCH(QString, expectedAmount);
-        const QLocale previous;
-        QLocale::setDefault(QLocale(locale));
+        LocaleScope scope(locale);
         clock::FixedNow fixed(dia(20, 3, 2025));
         m_env->planeja(5, dia(5, 3, 2025), QStringLiteral("Plano de saúde"), category, valor);
         const QList<Oferta> shown = roda({Resposta::Ok});
-        QLocale::setDefault(previous);
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().data, QStringLiteral("05/03/2025"));
         QCOMPARE(shown.first().categoria, category - 1);
