@@ -264,16 +264,7 @@ private Q_SLOTS:
             return m_janela->editSaldo->text();
         };
 
-        // Through another table component of the program.
-        {
-            data::Table other(QString(data::AliasCofrel), loginContext().FinTableName);
-            data::TableCloser closer(other);
-            other.open();
-            other.insert();
-            other.fieldByName(QStringLiteral("Data")).setDate(Hoje);
-            other.fieldByName(QStringLiteral("Valor")).setFloat(25.0);
-            other.post();
-        }
+        m_fx->insere(Hoje, QString(), 1, 25.0); // through another table component of the program
         QCOMPARE(periodo(0), QStringLiteral("15.00"));
 
         // By another program, on its own connection, editing a row in place.
