@@ -218,7 +218,7 @@ private Q_SLOTS:
         bool entryRan = false;
         bool offeredWhilePlanning = false;
         const auto planning = quandoModal([&](QWidget *) {
-            const auto entry = quandoModal([&](QWidget *) {
+            const QuandoModalSempre entry(&mes, [&](QWidget *) {
                 mes.comboDia()->setFocus();
                 QTest::keyClick(mes.comboDia(), Qt::Key_Home);
                 for (int i = 1; i < Hoje.day(); ++i)
@@ -228,7 +228,7 @@ private Q_SLOTS:
                 QTest::mouseClick(mes.buttonOK(), Qt::LeftButton);
             });
             QTest::mouseClick(m_env->planejamento->buttonIncluiValor, Qt::LeftButton);
-            entryRan = entry->ran();
+            entryRan = entry.vezes() == 1;
             offeredWhilePlanning = !m_dialogos.isEmpty();
             QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
         });
