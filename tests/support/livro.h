@@ -32,7 +32,6 @@ class TformPlanejamento;
 
 namespace cofrel::test {
 
-
 // A fresh program folder with the data module and the entry dialog made in
 // start-up order and recorded in forms(), every question answered by the
 // scripted interaction, and the windows a test asks for. Everything goes
