@@ -1,7 +1,7 @@
 // The new-user window driven as a person does: the checks in their order,
 // the stored user, the copies of the templates and a provisioning failure.
 #include "accounts/cofrel_inclui_usuario.h"
-#include "accounts/janelas_contas.h"
+#include "support/livro.h"
 #include "accounts/senha.h"
 #include "app/login_context.h"
 #include "app/modal_result.h"
@@ -55,7 +55,7 @@ class TestIncluiUsuario final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_janelas = std::make_unique<JanelasDeContas>();
+        m_janelas = std::make_unique<Livro>(QDate(), Livro::Contas, QString());
         QVERIFY(m_janelas->pasta.isValid());
         m_inclui = m_janelas->inclui;
     }
@@ -387,7 +387,7 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(m_inclui));
     }
 
-    std::unique_ptr<JanelasDeContas> m_janelas;
+    std::unique_ptr<Livro> m_janelas;
     TformCofrelInclui *m_inclui = nullptr;
 };
 

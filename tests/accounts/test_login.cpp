@@ -3,7 +3,7 @@
 // and the limit of 30 users.
 #include "accounts/cofrel_inclui_usuario.h"
 #include "accounts/cofrel_login.h"
-#include "accounts/janelas_contas.h"
+#include "support/livro.h"
 #include "accounts/senha.h"
 #include "app/forms.h"
 #include "app/login_context.h"
@@ -84,7 +84,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_janelas = std::make_unique<JanelasDeContas>();
+        m_janelas = std::make_unique<Livro>(QDate(), Livro::Contas, QString());
         QVERIFY(m_janelas->pasta.isValid());
         m_login = m_janelas->login;
         m_inclui = m_janelas->inclui;
@@ -200,14 +200,14 @@ private Q_SLOTS:
             loginNaTelaNaMensagem = naTela(m_login);
         };
         bool loginNaTelaNaInclusao = true;
-        bool falhou = false;
-        quandoModal(m_inclui, [&] {
+        const auto inclusao = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
             loginNaTelaNaInclusao = naTela(m_login);
             preencheEConfirma(m_inclui, u"Maria"_s, u"segredo"_s);
-        }, &falhou);
+        });
 
         mostra();
-        QVERIFY(!falhou);
+        QVERIFY(inclusao->ran());
         QCOMPARE(interacao().messages, QStringList{MensagemPrimeiraVez});
         QCOMPARE(pinturasNaMensagem, 0);
         QVERIFY(!loginNaTelaNaMensagem);
@@ -228,16 +228,19 @@ private Q_SLOTS:
 
     void firstRunToFirstLoginThroughExec()
     {
-        bool falhou = false;
-        quandoModal(m_inclui, [&] {
+        std::unique_ptr<ModalWatch> entrada;
+        const auto inclusao = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
             preencheEConfirma(m_inclui, u"Maria"_s, u"segredo"_s);
-            quandoModal(m_login, [&] {
+            entrada = quandoModal([&](QWidget *login) {
+                QVERIFY(login == m_login);
                 digita(m_login->editSenha, u"segredo"_s);
                 QTest::keyClick(m_login->editSenha, Qt::Key_Return);
-            }, &falhou);
-        }, &falhou);
+            });
+        });
         QCOMPARE(m_login->exec(), mrOk);
-        QVERIFY(!falhou);
+        QVERIFY(inclusao->ran());
+        QVERIFY(entrada && entrada->ran());
         QCOMPARE(interacao().messages, QStringList{MensagemPrimeiraVez});
         QCOMPARE(loginContext().UserName, u"Maria"_s);
         QCOMPARE(loginContext().FinTableName, u"f%1.db"_s.arg(loginContext().UserNumber));
@@ -246,10 +249,12 @@ private Q_SLOTS:
 
     void firstRunCancelled()
     {
-        bool falhou = false;
-        quandoModal(m_inclui, [&] { clica(m_inclui->buttonSair); }, &falhou);
+        const auto cancela = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
+            clica(m_inclui->buttonSair);
+        });
         mostra();
-        QVERIFY(!falhou);
+        QVERIFY(cancela->ran());
         QCOMPARE(m_inclui->result(), mrCancel);
         QCOMPARE(m_login->comboUsuario->count(), 0);
 
@@ -261,9 +266,12 @@ private Q_SLOTS:
         QVERIFY(interacao().questions.isEmpty());
         QCOMPARE(interacao().messages.size(), 2);
 
-        quandoModal(m_inclui, [&] { preencheEConfirma(m_inclui, u"Tiago"_s, u"t"_s); }, &falhou);
+        const auto inclui = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
+            preencheEConfirma(m_inclui, u"Tiago"_s, u"t"_s);
+        });
         clica(m_login->buttonIncluir);
-        QVERIFY(!falhou);
+        QVERIFY(inclui->ran());
         QCOMPARE(itens(m_login->comboUsuario), QStringList{u"Tiago"_s});
         QCOMPARE(interacao().messages.size(), 2);
     }
@@ -448,10 +456,12 @@ private Q_SLOTS:
         QCOMPARE(m_login->result(), mrCancel);
         QCOMPARE(loginContext().UserNumber, 0);
 
-        bool falhou = false;
-        quandoModal(m_login, [&] { clica(m_login->buttonSair); }, &falhou);
+        const auto sai = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_login);
+            clica(m_login->buttonSair);
+        });
         QCOMPARE(m_login->exec(), mrCancel);
-        QVERIFY(!falhou);
+        QVERIFY(sai->ran());
     }
 
     void deleteUserOneBesideUserTen()
@@ -513,41 +523,39 @@ private Q_SLOTS:
         QCOMPARE(arquivosDaPasta(pasta), esperados);
     }
 
-    void deleteWithWrongPassword()
+    void deleteKeepsEverything_data()
     {
+        QTest::addColumn<QString>("senha");
+        QTest::addColumn<bool>("resposta");
+        QTest::addColumn<QStringList>("mensagens");
+        QTest::newRow("wrong password") << u"ABC"_s << true << QStringList{SenhaIncorreta};
+        QTest::newRow("answered No") << u"abc"_s << false << QStringList();
+    }
+
+    void deleteKeepsEverything()
+    {
+        QFETCH(QString, senha);
+        QFETCH(bool, resposta);
+        QFETCH(QStringList, mensagens);
         adiciona(u"Ana"_s, u"abc"_s);
         adiciona(u"Bia"_s, u"xyz"_s);
         const QStringList antes = arquivosDaPasta(m_janelas->pasta);
-        bool ampulhetaNaMensagem = true;
+        bool ampulhetaNaMensagem = !mensagens.isEmpty();
         interacao().onMessage = [&](const QString &) { ampulhetaNaMensagem = QApplication::overrideCursor() != nullptr; };
         mostra();
-        digita(m_login->editSenha, u"ABC"_s);
-        interacao().answers = {true};
+        digita(m_login->editSenha, senha);
+        interacao().answers = {resposta};
         clica(m_login->buttonExcluir);
 
         QCOMPARE(interacao().questions.size(), 1);
-        QCOMPARE(interacao().messages, QStringList{SenhaIncorreta});
+        QCOMPARE(interacao().messages, mensagens);
         QVERIFY(!ampulhetaNaMensagem);
-        QCOMPARE(m_login->editSenha->text(), u"ABC"_s);
-        QCOMPARE(m_login->focusWidget(), m_login->editSenha);
+        QCOMPARE(m_login->editSenha->text(), senha);
+        if (!mensagens.isEmpty()) // back to the password after the message
+            QCOMPARE(m_login->focusWidget(), m_login->editSenha);
         QCOMPARE(registro().keys(), (QStringList{u"Ana"_s, u"Bia"_s}));
         QCOMPARE(arquivosDaPasta(m_janelas->pasta), antes);
         QCOMPARE(itens(m_login->comboUsuario), (QStringList{u"Ana"_s, u"Bia"_s}));
-    }
-
-    void deleteAnsweredNo()
-    {
-        adiciona(u"Ana"_s, u"abc"_s);
-        const QStringList antes = arquivosDaPasta(m_janelas->pasta);
-        mostra();
-        digita(m_login->editSenha, u"abc"_s);
-        interacao().answers = {false};
-        clica(m_login->buttonExcluir);
-        QCOMPARE(interacao().questions.size(), 1);
-        QVERIFY(interacao().messages.isEmpty());
-        QCOMPARE(registro().keys(), QStringList{u"Ana"_s});
-        QCOMPARE(arquivosDaPasta(m_janelas->pasta), antes);
-        QCOMPARE(m_login->editSenha->text(), u"abc"_s);
     }
 
     void deleteLastUserBringsTheFirstRun()
@@ -559,14 +567,14 @@ private Q_SLOTS:
         bool ampulhetaNaMensagem = true;
         interacao().onMessage = [&](const QString &) { ampulhetaNaMensagem = QApplication::overrideCursor() != nullptr; };
         bool ampulhetaNaInclusao = true;
-        bool falhou = false;
-        quandoModal(m_inclui, [&] {
+        const auto inclusao = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
             ampulhetaNaInclusao = QApplication::overrideCursor() != nullptr;
             clica(m_inclui->buttonSair);
-        }, &falhou);
+        });
         clica(m_login->buttonExcluir);
 
-        QVERIFY(!falhou);
+        QVERIFY(inclusao->ran());
         QCOMPARE(interacao().messages, QStringList{MensagemPrimeiraVez});
         QVERIFY(!ampulhetaNaMensagem);
         QVERIFY(!ampulhetaNaInclusao);
@@ -583,10 +591,12 @@ private Q_SLOTS:
         mostra();
         QVERIFY(m_login->buttonIncluir->isEnabled());
 
-        bool falhou = false;
-        quandoModal(m_inclui, [&] { preencheEConfirma(m_inclui, u"Pessoa 30"_s, u"p"_s); }, &falhou);
+        const auto inclusao = quandoModal([&](QWidget *modal) {
+            QVERIFY(modal == m_inclui);
+            preencheEConfirma(m_inclui, u"Pessoa 30"_s, u"p"_s);
+        });
         clica(m_login->buttonIncluir);
-        QVERIFY(!falhou);
+        QVERIFY(inclusao->ran());
         QCOMPARE(m_login->comboUsuario->count(), 30);
         QCOMPARE(m_login->comboUsuario->currentText(), u"Pessoa 01"_s);
         QVERIFY(!m_login->buttonIncluir->isEnabled());
@@ -655,7 +665,7 @@ private:
     int adiciona(const QString &nome, const QString &senha) { return m_janelas->pasta.addUser(nome, senha); }
     ScriptedInteraction &interacao() { return m_janelas->interacao; }
 
-    std::unique_ptr<JanelasDeContas> m_janelas;
+    std::unique_ptr<Livro> m_janelas;
     TformCofrelLogin *m_login = nullptr;
     TformCofrelInclui *m_inclui = nullptr;
 };

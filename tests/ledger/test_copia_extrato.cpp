@@ -22,8 +22,7 @@
 #include "ledger/copia_extrato.h"
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
-#include "support/scripted_interaction.h"
-#include "support/test_folder.h"
+#include "support/livro.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -46,115 +45,48 @@
 
 #include <memory>
 
-
 using namespace Qt::StringLiterals;
 using namespace cofrel;
-using cofrel::test::ScriptedInteraction;
-using cofrel::test::TestFolder;
+using namespace cofrel::test;
 
 namespace {
 
 const QDate Hoje(2025, 3, 10);
 const QString Fim = u"\n"_s;
 
-struct Linha {
-    QDate data;
-    QString descricao;
-    int categoria;
-    double valor;
-};
-
-// A logged-in user in a fresh folder with a fixed today; on request the
-// main window and the entry dialog too, made in start-up order.
-struct Livro {
-    explicit Livro(bool comJanela = false)
-        : relogio(Hoje)
+// Sets a column of every row in the table's file itself, to a value of
+// any kind, as another program could (a description past the field's
+// length, say).
+void gravaDireto(Livro &livro, const QString &atribuicao, const QVariant &valor)
+{
+    data::Database::closeAll();
     {
-        if (comJanela) {
-            janela = std::make_unique<TformCofrelMain>();
-            forms().CofrelMain = janela.get();
-        }
-        dados = std::make_unique<TDados>();
-        forms().Dados = dados.get();
-        if (comJanela) {
-            dialogo = std::make_unique<TformIncluirValor>();
-            forms().IncluirValor = dialogo.get();
-        }
-        usuario = pasta.addUser(u"Ana"_s, u"segredo"_s);
-        pasta.loginAs(u"Ana"_s, usuario);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
+        db.setDatabaseName(livro.arquivoFin());
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
+        q.addBindValue(valor);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     }
-    ~Livro()
-    {
-        janela.reset();
-        dialogo.reset();
-        dados.reset();
-        forms() = Forms{};
+    QSqlDatabase::removeDatabase(u"direto"_s);
+}
+
+// The statement as the statement tab runs it.
+data::Query &abreExtrato(Livro &livro, std::optional<int> diasAtras)
+{
+    data::Query &q = livro.dados->Query;
+    const QString t = u"f%1"_s.arg(livro.usuario);
+    if (diasAtras) {
+        q.setSql(data::Sql::statementFrom(t));
+        q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
+    } else {
+        q.setSql(data::Sql::statement(t));
     }
-
-    void insere(const QList<Linha> &linhas)
-    {
-        data::Table &fin = dados->TableFin;
-        data::TableCloser closer(fin);
-        fin.open();
-        data::Transaction transacao(data::Database::forAlias(fin.alias()));
-        for (const Linha &l : linhas) {
-            fin.insert();
-            fin.fieldByName(u"Data"_s).setDate(l.data);
-            fin.fieldByName(u"Descricao"_s).setString(l.descricao);
-            fin.fieldByName(u"Categoria"_s).setInteger(l.categoria);
-            fin.fieldByName(u"Valor"_s).setFloat(l.valor);
-            fin.post();
-        }
-        transacao.commit();
-    }
-
-    // Sets every row's description in the table's file itself, past the
-    // field's length, as another program could.
-    void gravaDescricaoDireto(const QString &descricao) { gravaDireto(u"Descricao = ?"_s, descricao); }
-
-    // Sets a column of every row in the table's file itself, to a value of
-    // any kind, as another program could.
-    void gravaDireto(const QString &atribuicao, const QVariant &valor)
-    {
-        const QStringList files = QDir(pasta.dataDir()).entryList({u"f%1.db"_s.arg(usuario)}, QDir::Files);
-        QVERIFY(files.size() == 1);
-        data::Database::closeAll();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
-            db.setDatabaseName(pasta.dataFile(files.first()));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
-            q.addBindValue(valor);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(u"direto"_s);
-    }
-
-    // The statement as the statement tab runs it.
-    data::Query &abreExtrato(std::optional<int> diasAtras)
-    {
-        data::Query &q = dados->Query;
-        const QString t = u"f%1"_s.arg(usuario);
-        if (diasAtras) {
-            q.setSql(data::Sql::statementFrom(t));
-            q.bindDate(u"inicio"_s, Hoje.addDays(-*diasAtras));
-        } else {
-            q.setSql(data::Sql::statement(t));
-        }
-        q.open();
-        q.first();
-        return q;
-    }
-
-    clock::FixedNow relogio;
-    TestFolder pasta;
-    ScriptedInteraction interacao;
-    std::unique_ptr<TformCofrelMain> janela;
-    std::unique_ptr<TDados> dados;
-    std::unique_ptr<TformIncluirValor> dialogo;
-    int usuario = 0;
-};
+    q.open();
+    q.first();
+    return q;
+}
 
 QString cabecalho()
 {
@@ -194,7 +126,7 @@ int indicador(const TformCofrelMain &janela)
     return janela.DBGrid->indicatorRow();
 }
 
-void clica(QWidget *widget, QPoint onde = {})
+void moveEClica(QWidget *widget, QPoint onde = {})
 {
     if (onde.isNull())
         onde = widget->rect().center();
@@ -208,430 +140,403 @@ class TestCopiaExtrato final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-
-    void emptyStatementGivesFourLines();
-    void headerIs120Characters();
-    void rowLines_data();
-    void rowLines();
-    void valuesWrittenByAnotherProgram_data();
-    void valuesWrittenByAnotherProgram();
-    void rowsInStatementOrderFromFirstRow();
-    void titleForEveryPeriod_data();
-    void titleForEveryPeriod();
-    void datesAsEverywhere();
-    void amountsAsEverywhere_data();
-    void amountsAsEverywhere();
-    void closedStatementFails();
-    void lineBreakAfterEveryLine();
-
-    void clipboardHoldsTextAndHtml();
-    void clipboardReplacedWhole();
-    void htmlEscapesAndKeepsText();
-    void noLengthLimit();
-
-    void copyButtonOnBothTabs();
-};
-
-void TestCopiaExtrato::initTestCase()
-{
-    registraFontes();
-    QCOMPARE(quebraDeLinhaRelatorio(), Fim);
-}
-
-void TestCopiaExtrato::emptyStatementGivesFourLines()
-{
-    Livro livro;
-    data::Query &extrato = livro.abreExtrato(31);
-    const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"0.00"_s);
-    const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
-                             + u"---"_s + Fim + u"Saldo em 10/03/2025: 0.00"_s + Fim;
-    QCOMPARE(report, esperado);
-    QCOMPARE(linhas(report).size(), 4);
-    QVERIFY(extrato.eof());
-}
-
-void TestCopiaExtrato::headerIs120Characters()
-{
-    Livro livro;
-    livro.insere({{Hoje, u"a"_s, 1, -1}});
-    const QStringList l = linhas(relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"-1.00"_s));
-    const QString header = l.at(1);
-    QCOMPARE(header.size(), 120);
-    QCOMPARE(header, cabecalho());
-    QCOMPARE(header.indexOf(u"Descrição:"_s) + 1, 13);
-    QCOMPARE(header.indexOf(u"Valor:"_s) + 1, 115);
-    // The row under it: description at column 13, amount at 115.
-    QCOMPARE(l.at(2).indexOf(u'a', 10) + 1, 13);
-    QCOMPARE(l.at(2).indexOf(u"-1.00"_s) + 1, 115);
-}
-
-void TestCopiaExtrato::rowLines_data()
-{
-    QTest::addColumn<QDate>("data");
-    QTest::addColumn<QString>("descricao");
-    QTest::addColumn<double>("valor");
-    QTest::addColumn<int>("espacos");
-    QTest::addColumn<QString>("valorTexto");
-    QTest::addColumn<int>("largura"); // characters as a person counts them
-
-    QTest::newRow("Supermercado") << QDate(2024, 3, 5) << u"Supermercado"_s << -150.0 << 90 << u"-150.00"_s
-                                  << 121;
-    QTest::newRow("empty description") << Hoje << QString() << -3.5 << 102 << u"-3.50"_s << 119;
-    QTest::newRow("100 characters") << Hoje << QString(100, u'x') << -1.0 << 2 << u"-1.00"_s << 119;
-    // Written by another program past the field's length: no blanks left.
-    QTest::newRow("102 characters") << Hoje << QString(102, u'y') << -1.0 << 0 << u"-1.00"_s << 119;
-    QTest::newRow("longer than the column") << Hoje << QString(110, u'z') << -1.0 << 0 << u"-1.00"_s << 127;
-    QTest::newRow("accented") << Hoje << u"Açougue São João"_s << -42.1 << 86 << u"-42.10"_s << 120;
-    QTest::newRow("combining accents") << Hoje << u"Cafe\u0301 com pa\u0303o"_s << -8.0 << 90 << u"-8.00"_s
-                                       << 119;
-    QTest::newRow("credit without sign") << Hoje.addDays(3) << u"Salário"_s << 2500.0 << 95 << u"2500.00"_s
-                                         << 121;
-    QTest::newRow("markup is text") << Hoje << u"<b>Tom & Jerry</b>"_s << -9.99 << 84 << u"-9.99"_s << 119;
-    QTest::newRow("date value 0") << QDate(1899, 12, 30) << u"Início"_s << -1.0 << 96 << u"-1.00"_s << 119;
-    QTest::newRow("blank inside") << Hoje << u"a  b"_s << -0.01 << 98 << u"-0.01"_s << 119;
-}
-
-void TestCopiaExtrato::rowLines()
-{
-    QFETCH(QDate, data);
-    QFETCH(QString, descricao);
-    QFETCH(double, valor);
-    QFETCH(int, espacos);
-    QFETCH(QString, valorTexto);
-    QFETCH(int, largura);
-
-    Livro livro;
-    livro.insere({{data, descricao.left(100), 1, valor}});
-    if (descricao.size() > 100)
-        livro.gravaDescricaoDireto(descricao);
-    data::Query &extrato = livro.abreExtrato(std::nullopt);
-    QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), descricao);
-    const QStringList l = linhas(relatorio(extrato, u"Completo"_s, u"1.00"_s));
-    QCOMPARE(l.size(), 5);
-    const QString linha = l.at(2);
-    QCOMPARE(linha, linhaDe(data, descricao, espacos, valorTexto));
-    // Combining accents take no column of their own.
-    const int acentos = int(descricao.size() - descricao.normalized(QString::NormalizationForm_C).size());
-    QCOMPARE(int(linha.size()) - acentos, largura);
-    if (descricao.size() <= 102)
-        QCOMPARE(linha.size() - valorTexto.size() - acentos, 114); // amount from column 115
-}
-
-void TestCopiaExtrato::valuesWrittenByAnotherProgram_data()
-{
-    QTest::addColumn<QString>("atribuicao");
-    QTest::addColumn<QVariant>("valor");
-    QTest::addColumn<QString>("linha");
-
-    const QString data = FormatData(Hoje);
-    const QVariant nulo = QVariant(QMetaType(QMetaType::QString));
-    QTest::newRow("valor em texto") << u"Valor = ?"_s << QVariant(u"12.5"_s)
-                                    << data + u"  base"_s + QString(98, u' ') + u"12.50"_s;
-    QTest::newRow("valor nulo") << u"Valor = ?"_s << nulo << data + u"  base"_s + QString(98, u' ') + u"0.00"_s;
-    QTest::newRow("descrição em bytes") << u"Descricao = ?"_s << QVariant(QByteArray("ABC"))
-                                        << data + u"  ABC"_s + QString(99, u' ') + u"-1.00"_s;
-    QTest::newRow("descrição nula") << u"Descricao = ?"_s << nulo << data + u"  "_s + QString(102, u' ') + u"-1.00"_s;
-    QTest::newRow("UTF-8 danificado") << u"Descricao = CAST(? AS TEXT)"_s << QVariant(QByteArray("A\xC3"))
-                                      << data + u"  A\uFFFD"_s + QString(100, u' ') + u"-1.00"_s;
-    QTest::newRow("data com hora") << u"Data = ?"_s << QVariant(Hoje.toString(Qt::ISODate) + u" 08:30:00"_s)
-                                   << data + u"  base"_s + QString(98, u' ') + u"-1.00"_s;
-    QTest::newRow("data nula") << u"Data = ?"_s << nulo << u"  base"_s + QString(98, u' ') + u"-1.00"_s;
-}
-
-// What the fast reading of the rows skips (a QVariant per value) must not
-// change what a file of another program's making reads as.
-void TestCopiaExtrato::valuesWrittenByAnotherProgram()
-{
-    QFETCH(QString, atribuicao);
-    QFETCH(QVariant, valor);
-    QFETCH(QString, linha);
-    Livro livro;
-    livro.insere({{Hoje, u"base"_s, 1, -1.0}});
-    livro.gravaDireto(atribuicao, valor);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
-    QCOMPARE(l.size(), 5);
-    QCOMPARE(l.at(2), linha);
-}
-
-void TestCopiaExtrato::rowsInStatementOrderFromFirstRow()
-{
-    Livro livro;
-    const QList<Linha> dados = {
-        {Hoje.addDays(-2), u"Padaria"_s, 1, -12.3},
-        {Hoje.addDays(5), u"Aluguel"_s, 4, -1500.0},
-        {Hoje.addDays(-40), u"Antigo"_s, 8, -1.0}, // outside "01 mês"
-        {Hoje.addDays(-31), u"Primeiro dia"_s, 2, -7.0},
-        {Hoje, u"Salário"_s, 6, 5000.0},
-    };
-    livro.insere(dados);
-    data::Query &extrato = livro.abreExtrato(31);
-    data::QueryModel &modelo = *livro.dados->DataSource4;
-    extrato.moveTo(2); // wherever the user left it
-    QCOMPARE(modelo.currentRow(), 2);
-
-    const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"4980.70"_s);
-    // The rows as the statement yields them (by date), future ones too.
-    const QStringList esperadas = {
-        linhaDe(Hoje.addDays(-31), u"Primeiro dia"_s, 90, u"-7.00"_s),
-        linhaDe(Hoje.addDays(-2), u"Padaria"_s, 95, u"-12.30"_s),
-        linhaDe(Hoje, u"Salário"_s, 95, u"5000.00"_s),
-        linhaDe(Hoje.addDays(5), u"Aluguel"_s, 95, u"-1500.00"_s),
-    };
-    const QStringList l = linhas(report);
-    QCOMPARE(l.mid(2, 4), esperadas);
-    QCOMPARE(l.size(), 4 + esperadas.size());
-    QCOMPARE(l.at(6), u"---"_s);
-    QCOMPARE(l.at(7), u"Saldo em 10/03/2025: 4980.70"_s);
-
-    // The cursor was not put back: the current row is the last one.
-    QVERIFY(extrato.eof());
-    QCOMPARE(modelo.currentRow(), esperadas.size() - 1);
-    QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), u"Aluguel"_s);
-}
-
-void TestCopiaExtrato::titleForEveryPeriod_data()
-{
-    QTest::addColumn<QString>("caption");
-    for (const char16_t *c : {u"05 dias + futuros", u"01 mês + futuros", u"02 anos + futuros", u"Completo"})
-        QTest::newRow(QString::fromUtf16(c).toUtf8().constData()) << QString::fromUtf16(c);
-}
-
-void TestCopiaExtrato::titleForEveryPeriod()
-{
-    QFETCH(QString, caption);
-    Livro livro;
-    const QString report = relatorio(livro.abreExtrato(std::nullopt), caption, u"0.00"_s);
-    QCOMPARE(linhas(report).at(0), u"Extrato: "_s + caption + u" - Data: "_s + FormatData(Hoje));
-    QVERIFY(report.startsWith(u"Extrato: "_s + caption + u" - Data: 10/03/2025\n"_s));
-}
-
-void TestCopiaExtrato::datesAsEverywhere()
-{
-    Livro livro;
-    QList<Linha> linhasDoLivro;
-    for (QDate d(1899, 12, 30); d.year() < 2100; d = d.addDays(37))
-        linhasDoLivro.append({d, u"d"_s, 1, -1});
-    livro.insere(linhasDoLivro);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
-    QCOMPARE(l.size(), linhasDoLivro.size() + 4);
-    for (qsizetype i = 0; i < linhasDoLivro.size(); ++i)
-        QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
-}
-
-void TestCopiaExtrato::amountsAsEverywhere_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::newRow("ponto") << QLocale(QLocale::C);
-    QTest::newRow("vírgula") << QLocale(QLocale::Portuguese, QLocale::Brazil);
-}
-
-// The amounts written as FormatValor writes them, halves of a cent, large
-// and tiny amounts included.
-void TestCopiaExtrato::amountsAsEverywhere()
-{
-    QFETCH(QLocale, locale);
-    const QLocale antes;
-    QLocale::setDefault(locale);
-    const auto volta = qScopeGuard([&] { QLocale::setDefault(antes); });
-    const QList<double> valores = {0.0,         -0.0,          0.004,          -0.004,         0.005,
-                                   -0.005,      0.015,         1.005,          -2.675,         0.1 + 0.2,
-                                   -1234567.89, 9999999999.99, -9999999999.99, 1e10,           123456789012.34,
-                                   -1e15,       1e16,          5e-324,         1.0 / 3.0,      -150.0};
-    Livro livro;
-    QList<Linha> linhasDoLivro;
-    for (const double v : valores)
-        linhasDoLivro.append({Hoje, u"v"_s, 1, v});
-    livro.insere(linhasDoLivro);
-    const QStringList l = linhas(relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"0.00"_s));
-    QCOMPARE(l.size(), valores.size() + 4);
-    for (qsizetype i = 0; i < valores.size(); ++i)
-        QCOMPARE(l.at(i + 2).mid(114), FormatValor(valores[i]));
-}
-
-void TestCopiaExtrato::closedStatementFails()
-{
-    Livro livro;
-    livro.dados->Query.close();
-    QVERIFY_THROWS_EXCEPTION(Error, montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, u"0.00"_s));
-}
-
-void TestCopiaExtrato::lineBreakAfterEveryLine()
-{
-    Livro livro;
-    livro.insere({{Hoje, u"um"_s, 1, -1}, {Hoje, u"dois"_s, 2, -2}, {Hoje, u"três"_s, 3, -3}});
-    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-6.00"_s);
-    QVERIFY(report.endsWith(u"Saldo em 10/03/2025: -6.00\n"_s));
-    QCOMPARE(report.count(u'\n'), 4 + 3);
-    QVERIFY(!report.contains(u'\r'));
-    QVERIFY(!report.contains(u"\n\n"_s));
-}
-
-void TestCopiaExtrato::clipboardHoldsTextAndHtml()
-{
-    Livro livro;
-    livro.insere({{QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
-    const QString report = relatorio(livro.abreExtrato(std::nullopt), u"Completo"_s, u"-150.00"_s);
-    const QByteArray bytes = report.toUtf8();
-    copiaRelatorioParaClipboard(bytes);
-
-    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
-    QVERIFY(contents);
-    QCOMPARE(contents->text(), report);
-    // A program pasting the text gets the report's own bytes, not a copy.
-    const QByteArray colado = contents->data(u"text/plain"_s);
-    QCOMPARE(colado, bytes);
-    QCOMPARE(static_cast<const void *>(colado.constData()), static_cast<const void *>(bytes.constData()));
-    QCOMPARE(contents->data(u"text/html"_s), relatorioEmHtml(report).toUtf8());
-    QVERIFY(contents->hasHtml());
-    const QString html = contents->html();
-    QVERIFY(html.contains(u"<pre"_s));
-    QVERIFY(html.contains(u"'Courier New'"_s));
-    QVERIFY(html.contains(u"monospace"_s));
-    QVERIFY(html.contains(u"10pt"_s));
-    QVERIFY(html.contains(u"Supermercado"_s + QString(90, u' ') + u"-150.00"_s));
-}
-
-void TestCopiaExtrato::clipboardReplacedWhole()
-{
-    Livro livro;
-    QImage picture(8, 8, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    auto *previous = new QMimeData;
-    previous->setImageData(picture);
-    previous->setData(u"image/svg+xml"_s, "<svg/>");
-    QGuiApplication::clipboard()->setMimeData(previous);
-    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
-
-    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
-    copiaRelatorioParaClipboard(report.toUtf8());
-    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
-    QVERIFY(!contents->hasImage());
-    QVERIFY(!contents->hasFormat(u"image/svg+xml"_s));
-    QStringList formats = contents->formats();
-    formats.sort();
-    QCOMPARE(formats, (QStringList{u"text/html"_s, u"text/plain"_s}));
-    QCOMPARE(contents->text(), report);
-}
-
-void TestCopiaExtrato::htmlEscapesAndKeepsText()
-{
-    Livro livro;
-    livro.insere({{Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {Hoje, QString(), 8, -1}});
-    const QString report = relatorio(livro.abreExtrato(5), u"05 dias + futuros"_s, u"-10.99"_s);
-    const QString html = relatorioEmHtml(report);
-    QVERIFY(!html.contains(u"<b>"_s));
-    QVERIFY(html.contains(u"&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;"_s));
-
-    // Read back, the formatted form holds the same text, blanks included.
-    QTextDocument doc;
-    doc.setHtml(html);
-    QString lido = doc.toPlainText() + Fim;
-    QCOMPARE(lido, report);
-}
-
-void TestCopiaExtrato::noLengthLimit()
-{
-    Livro livro;
-    QList<Linha> muitas;
-    for (int i = 0; i < 3000; ++i)
-        muitas.append({Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
-    livro.insere(muitas);
-    const QString report = relatorio(livro.abreExtrato(31), u"01 mês + futuros"_s, u"0.00"_s);
-    QVERIFY(report.size() > 64 * 1024 * 5); // past any rich-text box's default limit
-    copiaRelatorioParaClipboard(report.toUtf8());
-    QCOMPARE(QGuiApplication::clipboard()->text(), report);
-    QCOMPARE(linhas(report).size(), 3000 + 4);
-}
-
-// Through the window as a person uses it: "&Copiar" on each tab.
-void TestCopiaExtrato::copyButtonOnBothTabs()
-{
-    Livro livro(true);
-    TformCofrelMain &janela = *livro.janela;
-    const QList<Linha> dados = {
-        {Hoje.addDays(-3), u"Padaria"_s, 1, -20.0},
-        {Hoje.addDays(-2), u"Cinema"_s, 3, -45.0},
-        {Hoje.addDays(-1), u"Salário"_s, 6, 3000.0},
-        {Hoje.addDays(4), u"Aluguel"_s, 4, -900.0},
-    };
-    livro.insere(dados);
-    janela.show();
-    QVERIFY(QTest::qWaitForWindowActive(&janela));
-    QCOMPARE(janela.comboPeriodo->currentText(), u"01 mês + futuros"_s);
-    QCOMPARE(janela.editSaldo->text(), u"2935.00"_s);
-
-    livro.dados->Query.moveTo(1);
-    QTRY_COMPARE(indicador(janela), 1);
-    clica(janela.buttonClipboard);
-    const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
-                             + linhaDe(Hoje.addDays(-3), u"Padaria"_s, 95, u"-20.00"_s) + Fim
-                             + linhaDe(Hoje.addDays(-2), u"Cinema"_s, 96, u"-45.00"_s) + Fim
-                             + linhaDe(Hoje.addDays(-1), u"Salário"_s, 95, u"3000.00"_s) + Fim
-                             + linhaDe(Hoje.addDays(4), u"Aluguel"_s, 95, u"-900.00"_s) + Fim + u"---"_s + Fim
-                             + u"Saldo em 10/03/2025: 2935.00"_s + Fim;
-    QTRY_COMPARE(QGuiApplication::clipboard()->text(), esperado);
-    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
-    // The hidden box keeps the report; shown, it shows it.
-    QVERIFY(!janela.memo->isVisible());
-    QCOMPARE(janela.memo->relatorio(), esperado);
-    janela.memo->show();
-    const QString mostrado = QString(esperado).replace(u"\r\n"_s, u"\n"_s);
-    QCOMPARE(janela.memo->toPlainText(), mostrado);
-    QCOMPARE(janela.memo->relatorio(), mostrado);
-    QCOMPARE(janela.memo->document()->defaultFont(), janela.memo->font()); // given when first shown
-    QVERIFY(QFontInfo(janela.memo->document()->defaultFont()).fixedPitch());
-    janela.memo->hide();
-    QTRY_COMPARE(indicador(janela), dados.size() - 1);
-    QCOMPARE(livro.interacao.errors, QStringList());
-
-    // The chart tab: a picture, the statement's cursor left alone.
-    livro.dados->Query.moveTo(0);
-    QTRY_COMPARE(indicador(janela), 0);
-    QTabBar *abas = janela.TabControl->barra();
-    clica(abas, abas->tabRect(1).center());
-    QTRY_VERIFY(janela.panelGrafico->isVisible());
-    GraficoPizza &chart = *janela.panelGrafico->Chart;
-    QCOMPARE(chart.sliceCount(), 2);
-    clica(janela.buttonClipboard);
-    QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
-    QCOMPARE(livro.interacao.errors, QStringList());
-    QCOMPARE(indicador(janela), 0);
-    QCOMPARE(livro.dados->Query.position(), 0);
-
-    const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
-    QVERIFY(!contents->hasText());
-    QVERIFY(contents->hasImage());
-    const QByteArray svg = contents->data(u"image/svg+xml"_s);
-    QVERIFY(xmlBemFormado(svg));
-    QSvgRenderer renderer(svg);
-    QVERIFY(renderer.isValid());
-    for (const TColor cor : {clAqua, clFuchsia})
-        QVERIFY2(svg.contains(toQColor(cor).name().toLatin1()), qPrintable(toQColor(cor).name()));
-    QImage desenho(chart.size(), QImage::Format_RGB32);
-    desenho.fill(qRgb(1, 2, 3));
+    void initTestCase()
     {
-        QPainter painter(&desenho);
-        renderer.render(&painter);
+        registraFontes();
+        QCOMPARE(quebraDeLinhaRelatorio(), Fim);
     }
-    // White to the very corners: no bevel, no button face.
-    for (const QPoint p : {QPoint(0, 0), QPoint(desenho.width() - 1, desenho.height() - 1), QPoint(2, 2)})
-        QCOMPARE(desenho.pixel(p) & 0xFFFFFF, 0xFFFFFFu);
-    // On screen the chart keeps its look.
-    QCOMPARE(chart.backgroundColor(), clBtnFace);
-    QCOMPARE(chart.bevelInner(), GraficoPizza::Bevel::Raised);
-    QCOMPARE(chart.bevelOuter(), GraficoPizza::Bevel::Lowered);
 
-    // Back on the statement tab the copy is text again, whole clipboard.
-    clica(abas, abas->tabRect(0).center());
-    QTRY_VERIFY(janela.panelExtrato->isVisible());
-    clica(janela.buttonClipboard);
-    QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasText());
-    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
-    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
-    livro.interacao.defaultAnswer = true;
-}
+    void emptyStatementGivesFourLines()
+    {
+        Livro livro(Hoje);
+        data::Query &extrato = abreExtrato(livro, 31);
+        const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"0.00"_s);
+        const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
+                                 + u"---"_s + Fim + u"Saldo em 10/03/2025: 0.00"_s + Fim;
+        QCOMPARE(report, esperado);
+        QCOMPARE(linhas(report).size(), 4);
+        QVERIFY(extrato.eof());
+    }
 
+    void headerIs120Characters()
+    {
+        Livro livro(Hoje);
+        livro.insere({{0, Hoje, u"a"_s, 1, -1}});
+        const QStringList l = linhas(relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"-1.00"_s));
+        const QString header = l.at(1);
+        QCOMPARE(header.size(), 120);
+        QCOMPARE(header, cabecalho());
+        QCOMPARE(header.indexOf(u"Descrição:"_s) + 1, 13);
+        QCOMPARE(header.indexOf(u"Valor:"_s) + 1, 115);
+        // The row under it: description at column 13, amount at 115.
+        QCOMPARE(l.at(2).indexOf(u'a', 10) + 1, 13);
+        QCOMPARE(l.at(2).indexOf(u"-1.00"_s) + 1, 115);
+    }
+
+    void rowLines_data()
+    {
+        QTest::addColumn<QDate>("data");
+        QTest::addColumn<QString>("descricao");
+        QTest::addColumn<double>("valor");
+        QTest::addColumn<int>("espacos");
+        QTest::addColumn<QString>("valorTexto");
+        QTest::addColumn<int>("largura"); // characters as a person counts them
+
+        QTest::newRow("Supermercado") << QDate(2024, 3, 5) << u"Supermercado"_s << -150.0 << 90 << u"-150.00"_s
+                                      << 121;
+        QTest::newRow("empty description") << Hoje << QString() << -3.5 << 102 << u"-3.50"_s << 119;
+        QTest::newRow("100 characters") << Hoje << QString(100, u'x') << -1.0 << 2 << u"-1.00"_s << 119;
+        // Written by another program past the field's length: no blanks left.
+        QTest::newRow("102 characters") << Hoje << QString(102, u'y') << -1.0 << 0 << u"-1.00"_s << 119;
+        QTest::newRow("longer than the column") << Hoje << QString(110, u'z') << -1.0 << 0 << u"-1.00"_s << 127;
+        QTest::newRow("accented") << Hoje << u"Açougue São João"_s << -42.1 << 86 << u"-42.10"_s << 120;
+        QTest::newRow("combining accents") << Hoje << u"Cafe\u0301 com pa\u0303o"_s << -8.0 << 90 << u"-8.00"_s
+                                           << 119;
+        QTest::newRow("credit without sign") << Hoje.addDays(3) << u"Salário"_s << 2500.0 << 95 << u"2500.00"_s
+                                             << 121;
+        QTest::newRow("markup is text") << Hoje << u"<b>Tom & Jerry</b>"_s << -9.99 << 84 << u"-9.99"_s << 119;
+        QTest::newRow("date value 0") << QDate(1899, 12, 30) << u"Início"_s << -1.0 << 96 << u"-1.00"_s << 119;
+        QTest::newRow("blank inside") << Hoje << u"a  b"_s << -0.01 << 98 << u"-0.01"_s << 119;
+    }
+
+    void rowLines()
+    {
+        QFETCH(QDate, data);
+        QFETCH(QString, descricao);
+        QFETCH(double, valor);
+        QFETCH(int, espacos);
+        QFETCH(QString, valorTexto);
+        QFETCH(int, largura);
+
+        Livro livro(Hoje);
+        livro.insere({{0, data, descricao.left(100), 1, valor}});
+        if (descricao.size() > 100)
+            gravaDireto(livro, u"Descricao = ?"_s, descricao);
+        data::Query &extrato = abreExtrato(livro, std::nullopt);
+        QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), descricao);
+        const QStringList l = linhas(relatorio(extrato, u"Completo"_s, u"1.00"_s));
+        QCOMPARE(l.size(), 5);
+        const QString linha = l.at(2);
+        QCOMPARE(linha, linhaDe(data, descricao, espacos, valorTexto));
+        // Combining accents take no column of their own.
+        const int acentos = int(descricao.size() - descricao.normalized(QString::NormalizationForm_C).size());
+        QCOMPARE(int(linha.size()) - acentos, largura);
+        if (descricao.size() <= 102)
+            QCOMPARE(linha.size() - valorTexto.size() - acentos, 114); // amount from column 115
+    }
+
+    void valuesWrittenByAnotherProgram_data()
+    {
+        QTest::addColumn<QString>("atribuicao");
+        QTest::addColumn<QVariant>("valor");
+        QTest::addColumn<QString>("linha");
+
+        const QString data = FormatData(Hoje);
+        const QVariant nulo = QVariant(QMetaType(QMetaType::QString));
+        QTest::newRow("valor em texto") << u"Valor = ?"_s << QVariant(u"12.5"_s)
+                                        << data + u"  base"_s + QString(98, u' ') + u"12.50"_s;
+        QTest::newRow("valor nulo") << u"Valor = ?"_s << nulo << data + u"  base"_s + QString(98, u' ') + u"0.00"_s;
+        QTest::newRow("descrição em bytes") << u"Descricao = ?"_s << QVariant(QByteArray("ABC"))
+                                            << data + u"  ABC"_s + QString(99, u' ') + u"-1.00"_s;
+        QTest::newRow("descrição nula") << u"Descricao = ?"_s << nulo << data + u"  "_s + QString(102, u' ') + u"-1.00"_s;
+        QTest::newRow("UTF-8 danificado") << u"Descricao = CAST(? AS TEXT)"_s << QVariant(QByteArray("A\xC3"))
+                                          << data + u"  A\uFFFD"_s + QString(100, u' ') + u"-1.00"_s;
+        QTest::newRow("data com hora") << u"Data = ?"_s << QVariant(Hoje.toString(Qt::ISODate) + u" 08:30:00"_s)
+                                       << data + u"  base"_s + QString(98, u' ') + u"-1.00"_s;
+        QTest::newRow("data nula") << u"Data = ?"_s << nulo << u"  base"_s + QString(98, u' ') + u"-1.00"_s;
+    }
+
+    // What the fast reading of the rows skips (a QVariant per value) must not
+    // change what a file of another program's making reads as.
+    void valuesWrittenByAnotherProgram()
+    {
+        QFETCH(QString, atribuicao);
+        QFETCH(QVariant, valor);
+        QFETCH(QString, linha);
+        Livro livro(Hoje);
+        livro.insere({{0, Hoje, u"base"_s, 1, -1.0}});
+        gravaDireto(livro, atribuicao, valor);
+        const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
+        QCOMPARE(l.size(), 5);
+        QCOMPARE(l.at(2), linha);
+    }
+
+    void rowsInStatementOrderFromFirstRow()
+    {
+        Livro livro(Hoje);
+        const QList<Lancamento> dados = {
+            {0, Hoje.addDays(-2), u"Padaria"_s, 1, -12.3},
+            {0, Hoje.addDays(5), u"Aluguel"_s, 4, -1500.0},
+            {0, Hoje.addDays(-40), u"Antigo"_s, 8, -1.0}, // outside "01 mês"
+            {0, Hoje.addDays(-31), u"Primeiro dia"_s, 2, -7.0},
+            {0, Hoje, u"Salário"_s, 6, 5000.0},
+        };
+        livro.insere(dados);
+        data::Query &extrato = abreExtrato(livro, 31);
+        data::QueryModel &modelo = *livro.dados->DataSource4;
+        extrato.moveTo(2); // wherever the user left it
+        QCOMPARE(modelo.currentRow(), 2);
+
+        const QString report = relatorio(extrato, u"01 mês + futuros"_s, u"4980.70"_s);
+        // The rows as the statement yields them (by date), future ones too.
+        const QStringList esperadas = {
+            linhaDe(Hoje.addDays(-31), u"Primeiro dia"_s, 90, u"-7.00"_s),
+            linhaDe(Hoje.addDays(-2), u"Padaria"_s, 95, u"-12.30"_s),
+            linhaDe(Hoje, u"Salário"_s, 95, u"5000.00"_s),
+            linhaDe(Hoje.addDays(5), u"Aluguel"_s, 95, u"-1500.00"_s),
+        };
+        const QStringList l = linhas(report);
+        QCOMPARE(l.mid(2, 4), esperadas);
+        QCOMPARE(l.size(), 4 + esperadas.size());
+        QCOMPARE(l.at(6), u"---"_s);
+        QCOMPARE(l.at(7), u"Saldo em 10/03/2025: 4980.70"_s);
+
+        // The cursor was not put back: the current row is the last one.
+        QVERIFY(extrato.eof());
+        QCOMPARE(modelo.currentRow(), esperadas.size() - 1);
+        QCOMPARE(extrato.fieldByName(u"Descricao"_s).asString(), u"Aluguel"_s);
+    }
+
+    void titleForEveryPeriod_data()
+    {
+        QTest::addColumn<QString>("caption");
+        for (const char16_t *c : {u"05 dias + futuros", u"01 mês + futuros", u"02 anos + futuros", u"Completo"})
+            QTest::newRow(QString::fromUtf16(c).toUtf8().constData()) << QString::fromUtf16(c);
+    }
+
+    void titleForEveryPeriod()
+    {
+        QFETCH(QString, caption);
+        Livro livro(Hoje);
+        const QString report = relatorio(abreExtrato(livro, std::nullopt), caption, u"0.00"_s);
+        QCOMPARE(linhas(report).at(0), u"Extrato: "_s + caption + u" - Data: "_s + FormatData(Hoje));
+        QVERIFY(report.startsWith(u"Extrato: "_s + caption + u" - Data: 10/03/2025\n"_s));
+    }
+
+    void datesAsEverywhere()
+    {
+        Livro livro(Hoje);
+        QList<Lancamento> linhasDoLivro;
+        for (QDate d(1899, 12, 30); d.year() < 2100; d = d.addDays(37))
+            linhasDoLivro.append({0, d, u"d"_s, 1, -1});
+        livro.insere(linhasDoLivro);
+        const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
+        QCOMPARE(l.size(), linhasDoLivro.size() + 4);
+        for (qsizetype i = 0; i < linhasDoLivro.size(); ++i)
+            QCOMPARE(l.at(i + 2).left(12), FormatData(linhasDoLivro[i].data) + u"  "_s);
+    }
+
+    void amountsAsEverywhere_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("ponto") << QLocale(QLocale::C);
+        QTest::newRow("vírgula") << QLocale(QLocale::Portuguese, QLocale::Brazil);
+    }
+
+    // The amounts written as FormatValor writes them, halves of a cent, large
+    // and tiny amounts included.
+    void amountsAsEverywhere()
+    {
+        QFETCH(QLocale, locale);
+        LocaleScope escopo(locale.name());
+        const QList<double> valores = {0.0,         -0.0,          0.004,          -0.004,         0.005,
+                                       -0.005,      0.015,         1.005,          -2.675,         0.1 + 0.2,
+                                       -1234567.89, 9999999999.99, -9999999999.99, 1e10,           123456789012.34,
+                                       -1e15,       1e16,          5e-324,         1.0 / 3.0,      -150.0};
+        Livro livro(Hoje);
+        QList<Lancamento> linhasDoLivro;
+        for (const double v : valores)
+            linhasDoLivro.append({0, Hoje, u"v"_s, 1, v});
+        livro.insere(linhasDoLivro);
+        const QStringList l = linhas(relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"0.00"_s));
+        QCOMPARE(l.size(), valores.size() + 4);
+        for (qsizetype i = 0; i < valores.size(); ++i)
+            QCOMPARE(l.at(i + 2).mid(114), FormatValor(valores[i]));
+    }
+
+    void closedStatementFails()
+    {
+        Livro livro(Hoje);
+        livro.dados->Query.close();
+        QVERIFY_THROWS_EXCEPTION(Error, montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, u"0.00"_s));
+    }
+
+    void lineBreakAfterEveryLine()
+    {
+        Livro livro(Hoje);
+        livro.insere({{0, Hoje, u"um"_s, 1, -1}, {0, Hoje, u"dois"_s, 2, -2}, {0, Hoje, u"três"_s, 3, -3}});
+        const QString report = relatorio(abreExtrato(livro, 5), u"05 dias + futuros"_s, u"-6.00"_s);
+        QVERIFY(report.endsWith(u"Saldo em 10/03/2025: -6.00\n"_s));
+        QCOMPARE(report.count(u'\n'), 4 + 3);
+        QVERIFY(!report.contains(u'\r'));
+        QVERIFY(!report.contains(u"\n\n"_s));
+    }
+
+    void clipboardHoldsTextAndHtml()
+    {
+        Livro livro(Hoje);
+        livro.insere({{0, QDate(2024, 3, 5), u"Supermercado"_s, 1, -150.0}});
+        const QString report = relatorio(abreExtrato(livro, std::nullopt), u"Completo"_s, u"-150.00"_s);
+        const QByteArray bytes = report.toUtf8();
+        copiaRelatorioParaClipboard(bytes);
+
+        const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(contents);
+        QCOMPARE(contents->text(), report);
+        // A program pasting the text gets the report's own bytes, not a copy.
+        const QByteArray colado = contents->data(u"text/plain"_s);
+        QCOMPARE(colado, bytes);
+        QCOMPARE(static_cast<const void *>(colado.constData()), static_cast<const void *>(bytes.constData()));
+        QCOMPARE(contents->data(u"text/html"_s), relatorioEmHtml(report).toUtf8());
+        QVERIFY(contents->hasHtml());
+        const QString html = contents->html();
+        QVERIFY(html.contains(u"<pre"_s));
+        QVERIFY(html.contains(u"'Courier New'"_s));
+        QVERIFY(html.contains(u"monospace"_s));
+        QVERIFY(html.contains(u"10pt"_s));
+        QVERIFY(html.contains(u"Supermercado"_s + QString(90, u' ') + u"-150.00"_s));
+    }
+
+    void clipboardReplacedWhole()
+    {
+        Livro livro(Hoje);
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        auto *previous = new QMimeData;
+        previous->setImageData(picture);
+        previous->setData(u"image/svg+xml"_s, "<svg/>");
+        QGuiApplication::clipboard()->setMimeData(previous);
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
+
+        const QString report = relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"0.00"_s);
+        copiaRelatorioParaClipboard(report.toUtf8());
+        const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(!contents->hasImage());
+        QVERIFY(!contents->hasFormat(u"image/svg+xml"_s));
+        QStringList formats = contents->formats();
+        formats.sort();
+        QCOMPARE(formats, (QStringList{u"text/html"_s, u"text/plain"_s}));
+        QCOMPARE(contents->text(), report);
+    }
+
+    void htmlEscapesAndKeepsText()
+    {
+        Livro livro(Hoje);
+        livro.insere({{0, Hoje, u"<b>Tom & Jerry</b> \"ação\""_s, 3, -9.99}, {0, Hoje, QString(), 8, -1}});
+        const QString report = relatorio(abreExtrato(livro, 5), u"05 dias + futuros"_s, u"-10.99"_s);
+        const QString html = relatorioEmHtml(report);
+        QVERIFY(!html.contains(u"<b>"_s));
+        QVERIFY(html.contains(u"&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;"_s));
+
+        // Read back, the formatted form holds the same text, blanks included.
+        QTextDocument doc;
+        doc.setHtml(html);
+        QString lido = doc.toPlainText() + Fim;
+        QCOMPARE(lido, report);
+    }
+
+    void noLengthLimit()
+    {
+        Livro livro(Hoje);
+        QList<Lancamento> muitas;
+        for (int i = 0; i < 3000; ++i)
+            muitas.append({0, Hoje.addDays(-(i % 30)), QString(100, QChar(u'a' + i % 26)), 1 + i % 8, -(i + 1) / 100.0});
+        livro.insere(muitas);
+        const QString report = relatorio(abreExtrato(livro, 31), u"01 mês + futuros"_s, u"0.00"_s);
+        QVERIFY(report.size() > 64 * 1024 * 5); // past any rich-text box's default limit
+        copiaRelatorioParaClipboard(report.toUtf8());
+        QCOMPARE(QGuiApplication::clipboard()->text(), report);
+        QCOMPARE(linhas(report).size(), 3000 + 4);
+    }
+
+    // Through the window as a person uses it: "&Copiar" on each tab.
+    void copyButtonOnBothTabs()
+    {
+        Livro livro(Hoje, Livro::Principal);
+        TformCofrelMain &janela = *livro.janela;
+        const QList<Lancamento> dados = {
+            {0, Hoje.addDays(-3), u"Padaria"_s, 1, -20.0},
+            {0, Hoje.addDays(-2), u"Cinema"_s, 3, -45.0},
+            {0, Hoje.addDays(-1), u"Salário"_s, 6, 3000.0},
+            {0, Hoje.addDays(4), u"Aluguel"_s, 4, -900.0},
+        };
+        livro.insere(dados);
+        janela.show();
+        QVERIFY(QTest::qWaitForWindowActive(&janela));
+        QCOMPARE(janela.comboPeriodo->currentText(), u"01 mês + futuros"_s);
+        QCOMPARE(janela.editSaldo->text(), u"2935.00"_s);
+
+        livro.dados->Query.moveTo(1);
+        QTRY_COMPARE(indicador(janela), 1);
+        moveEClica(janela.buttonClipboard);
+        const QString esperado = u"Extrato: 01 mês + futuros - Data: 10/03/2025"_s + Fim + cabecalho() + Fim
+                                 + linhaDe(Hoje.addDays(-3), u"Padaria"_s, 95, u"-20.00"_s) + Fim
+                                 + linhaDe(Hoje.addDays(-2), u"Cinema"_s, 96, u"-45.00"_s) + Fim
+                                 + linhaDe(Hoje.addDays(-1), u"Salário"_s, 95, u"3000.00"_s) + Fim
+                                 + linhaDe(Hoje.addDays(4), u"Aluguel"_s, 95, u"-900.00"_s) + Fim + u"---"_s + Fim
+                                 + u"Saldo em 10/03/2025: 2935.00"_s + Fim;
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), esperado);
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
+        // The hidden box keeps the report; shown, it shows it.
+        QVERIFY(!janela.memo->isVisible());
+        QCOMPARE(janela.memo->relatorio(), esperado);
+        janela.memo->show();
+        const QString mostrado = QString(esperado).replace(u"\r\n"_s, u"\n"_s);
+        QCOMPARE(janela.memo->toPlainText(), mostrado);
+        QCOMPARE(janela.memo->relatorio(), mostrado);
+        QCOMPARE(janela.memo->document()->defaultFont(), janela.memo->font()); // given when first shown
+        QVERIFY(QFontInfo(janela.memo->document()->defaultFont()).fixedPitch());
+        janela.memo->hide();
+        QTRY_COMPARE(indicador(janela), dados.size() - 1);
+        QCOMPARE(livro.interacao.errors, QStringList());
+
+        // The chart tab: a picture, the statement's cursor left alone.
+        livro.dados->Query.moveTo(0);
+        QTRY_COMPARE(indicador(janela), 0);
+        QTabBar *abas = janela.TabControl->barra();
+        moveEClica(abas, abas->tabRect(1).center());
+        QTRY_VERIFY(janela.panelGrafico->isVisible());
+        GraficoPizza &chart = *janela.panelGrafico->Chart;
+        QCOMPARE(chart.sliceCount(), 2);
+        moveEClica(janela.buttonClipboard);
+        QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
+        QCOMPARE(livro.interacao.errors, QStringList());
+        QCOMPARE(indicador(janela), 0);
+        QCOMPARE(livro.dados->Query.position(), 0);
+
+        const QMimeData *contents = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(!contents->hasText());
+        QVERIFY(contents->hasImage());
+        const QByteArray svg = contents->data(u"image/svg+xml"_s);
+        QVERIFY(xmlBemFormado(svg));
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        for (const TColor cor : {clAqua, clFuchsia})
+            QVERIFY2(svg.contains(toQColor(cor).name().toLatin1()), qPrintable(toQColor(cor).name()));
+        QImage desenho(chart.size(), QImage::Format_RGB32);
+        desenho.fill(qRgb(1, 2, 3));
+        {
+            QPainter painter(&desenho);
+            renderer.render(&painter);
+        }
+        // White to the very corners: no bevel, no button face.
+        for (const QPoint p : {QPoint(0, 0), QPoint(desenho.width() - 1, desenho.height() - 1), QPoint(2, 2)})
+            QCOMPARE(desenho.pixel(p) & 0xFFFFFF, 0xFFFFFFu);
+        // On screen the chart keeps its look.
+        QCOMPARE(chart.backgroundColor(), clBtnFace);
+        QCOMPARE(chart.bevelInner(), GraficoPizza::Bevel::Raised);
+        QCOMPARE(chart.bevelOuter(), GraficoPizza::Bevel::Lowered);
+
+        // Back on the statement tab the copy is text again, whole clipboard.
+        moveEClica(abas, abas->tabRect(0).center());
+        QTRY_VERIFY(janela.panelExtrato->isVisible());
+        moveEClica(janela.buttonClipboard);
+        QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasText());
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(u"image/svg+xml"_s));
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
+        livro.interacao.defaultAnswer = true;
+    }
+};
 
 QTEST_MAIN(TestCopiaExtrato)
 #include "test_copia_extrato.moc"

@@ -1,7 +1,7 @@
 // The planning window over the user's plan table: layout, the table open
 // exactly while it is shown, and include, alter and delete as a person
 // does them through the planned-entry dialog.
-#include "apoio_plano.h"
+#include "support/livro.h"
 
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
@@ -29,35 +29,9 @@ using namespace cofrel::test;
 
 namespace {
 
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
-};
-
 QDate dia(int d, int m, int y)
 {
     return QDate(y, m, d);
-}
-
-void escolhe(QComboBox *combo, int index)
-{
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-}
-
-void digita(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_End);
-    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
 }
 
 // What a person types into the planned-entry dialog; unset parts are left
@@ -77,9 +51,9 @@ void preenche(TformIncluiMes &d, const Digitacao &what)
     if (what.tipo >= 0)
         escolhe(d.comboCredito(), what.tipo);
     if (what.descricao)
-        digita(d.editDescricao(), *what.descricao);
+        reescreve(d.editDescricao(), *what.descricao);
     if (what.valor)
-        digita(d.editValor(), *what.valor);
+        reescreve(d.editValor(), *what.valor);
     if (what.dia > 0)
         escolhe(d.comboDia(), what.dia - 1);
 }
@@ -100,7 +74,7 @@ class TestPlanejamento final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_env = std::make_unique<AmbientePlano>();
+        m_env = std::make_unique<Livro>(QDate(), Livro::Planejamento);
     }
 
     void cleanup()
@@ -166,9 +140,9 @@ private Q_SLOTS:
 
     void gridShowsPlanInDayOrder()
     {
-        incluiNoPlano(20, dia(20, 3, 2025), 1, QStringLiteral("vinte"), -1.0);
-        incluiNoPlano(5, dia(5, 6, 2025), 1, QStringLiteral("cinco junho"), -2.0);
-        incluiNoPlano(5, dia(5, 4, 2025), 1, QStringLiteral("cinco abril"), -3.0);
+        m_env->planeja(20, dia(20, 3, 2025), QStringLiteral("vinte"), 1, -1.0);
+        m_env->planeja(5, dia(5, 6, 2025), QStringLiteral("cinco junho"), 1, -2.0);
+        m_env->planeja(5, dia(5, 4, 2025), QStringLiteral("cinco abril"), 1, -3.0);
         abre();
         QAbstractItemModel *model = m_env->planejamento->DBGrid->model();
         QCOMPARE(model->rowCount(), 3);
@@ -248,7 +222,7 @@ private Q_SLOTS:
         what.descricao = QStringLiteral("Aluguel");
         what.valor = QStringLiteral("800");
         usaDialogo(m_env->planejamento->buttonIncluiValor, what);
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.size(), 1);
         QCOMPARE(plan.first().dia, day);
         QCOMPARE(plan.first().data, expected);
@@ -273,7 +247,7 @@ private Q_SLOTS:
         blanks.valor = QString();
         usaDialogo(m_env->planejamento->buttonIncluiValor, blanks);
 
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.size(), 2);
         QCOMPARE(plan.at(0).dia, 5);
         QCOMPARE(plan.at(0).data, dia(5, 4, 2025));
@@ -292,7 +266,7 @@ private Q_SLOTS:
     void includeStartsFromReset()
     {
         clock::FixedNow fixed(dia(15, 3, 2025));
-        incluiNoPlano(17, dia(17, 3, 2025), 6, QStringLiteral("Salario"), 3000);
+        m_env->planeja(17, dia(17, 3, 2025), QStringLiteral("Salario"), 6, 3000);
         abre();
         // An alter leaves its values in the dialog; include starts afresh.
         usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
@@ -322,15 +296,15 @@ private Q_SLOTS:
         QFETCH(QString, newAmount);
         QFETCH(QDate, expected);
         clock::FixedNow fixed(dia(15, 3, 2025));
-        const qint64 other = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("outro"), -9.0);
-        const qint64 id = incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
+        const qint64 other = m_env->planeja(3, dia(3, 4, 2025), QStringLiteral("outro"), 1, -9.0);
+        const qint64 id = m_env->planeja(10, dia(10, 1, 2025), QStringLiteral("Escola"), 2, -50.0);
         abre();
         selecionaLinha(1); // day 10 comes after day 3
         Digitacao what;
         what.dia = newDay;
         what.valor = newAmount;
         usaDialogo(m_env->planejamento->buttonAlteraValor, what);
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.size(), 2);
         QCOMPARE(plan.at(0).transacao, other);
         QCOMPARE(plan.at(0).data, dia(3, 4, 2025)); // the other row untouched
@@ -361,7 +335,7 @@ private Q_SLOTS:
         QFETCH(QString, expectedAmount);
         LocaleScope scope(QStringLiteral("en_US"));
         clock::FixedNow fixed(dia(15, 3, 2025));
-        incluiNoPlano(28, dia(28, 3, 2025), 7, QStringLiteral("Onibus"), stored);
+        m_env->planeja(28, dia(28, 3, 2025), QStringLiteral("Onibus"), 7, stored);
         abre();
         const Mostrado shown = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("ok"));
         QCOMPARE(shown.dia, 28);
@@ -370,7 +344,7 @@ private Q_SLOTS:
         QCOMPARE(shown.descricao, QStringLiteral("Onibus"));
         QCOMPARE(shown.valor, expectedAmount);
         // OK without changes writes the same values back (a zero stays zero).
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.first().valor, stored);
         QCOMPARE(plan.first().data, dia(28, 3, 2025));
         fecha();
@@ -386,7 +360,7 @@ private Q_SLOTS:
         what.tipo = TipoDebito;
         what.valor = QStringLiteral("12,50");
         usaDialogo(m_env->planejamento->buttonIncluiValor, what);
-        QCOMPARE(lePlano().first().valor, -12.5);
+        QCOMPARE(m_env->plano().first().valor, -12.5);
 
         // A zero typed as debit opens as credit with 0,00.
         Digitacao zero;
@@ -398,30 +372,30 @@ private Q_SLOTS:
         const Mostrado second = usaDialogo(m_env->planejamento->buttonAlteraValor, {}, QStringLiteral("cancel"));
         QCOMPARE(second.valor, QStringLiteral("0,00"));
         QCOMPARE(second.tipo, TipoCredito);
-        QCOMPARE(lePlano().first().valor, 0.0);
+        QCOMPARE(m_env->plano().first().valor, 0.0);
         fecha();
     }
 
     void alterByDoubleClick()
     {
         clock::FixedNow fixed(dia(15, 3, 2025));
-        incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-        const qint64 id = incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
+        m_env->planeja(1, dia(1, 4, 2025), QStringLiteral("um"), 1, -1.0);
+        const qint64 id = m_env->planeja(2, dia(2, 4, 2025), QStringLiteral("dois"), 1, -2.0);
         abre();
         DataGrid *grid = m_env->planejamento->DBGrid;
         TformIncluiMes &d = *m_env->incluiMes;
         QString shownDescription;
-        RespostaModal answer(d.objectName(), [&](QWidget *) {
+        const QuandoModalSempre answer(&d, [&](QWidget *) {
             shownDescription = d.editDescricao()->text();
-            digita(d.editDescricao(), QStringLiteral("dois alterado"));
+            reescreve(d.editDescricao(), QStringLiteral("dois alterado"));
             QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
         });
         const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QVERIFY(answer.executou());
+        QCOMPARE(answer.vezes(), 1);
         QCOMPARE(shownDescription, QStringLiteral("dois"));
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.at(1).transacao, id);
         QCOMPARE(plan.at(1).descricao, QStringLiteral("dois alterado"));
         QCOMPARE(plan.at(0).descricao, QStringLiteral("um"));
@@ -432,13 +406,13 @@ private Q_SLOTS:
     {
         abre();
         TformIncluiMes &d = *m_env->incluiMes;
-        RespostaModal answer(d.objectName(), [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
+        const QuandoModalSempre answer(&d, [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
         QTest::mouseClick(m_env->planejamento->buttonAlteraValor, Qt::LeftButton);
         DataGrid *grid = m_env->planejamento->DBGrid;
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
         QCoreApplication::processEvents();
-        QCOMPARE(answer.mostrada(), 0);
-        QVERIFY(lePlano().isEmpty());
+        QCOMPARE(answer.vezes(), 0);
+        QVERIFY(m_env->plano().isEmpty());
         QVERIFY(m_env->interacao.errors.isEmpty());
         fecha();
     }
@@ -458,8 +432,8 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(QString, ending);
         clock::FixedNow fixed(dia(15, 3, 2025));
-        incluiNoPlano(10, dia(10, 1, 2025), 2, QStringLiteral("Escola"), -50.0);
-        const QList<LinhaPlano> before = lePlano();
+        m_env->planeja(10, dia(10, 1, 2025), QStringLiteral("Escola"), 2, -50.0);
+        const QList<Lancamento> before = m_env->plano();
         abre();
         Digitacao what;
         what.dia = 20;
@@ -469,7 +443,7 @@ private Q_SLOTS:
         TGradBtn *target = button == u"include" ? m_env->planejamento->buttonIncluiValor
                                                  : m_env->planejamento->buttonAlteraValor;
         usaDialogo(target, what, ending);
-        const QList<LinhaPlano> after = lePlano();
+        const QList<Lancamento> after = m_env->plano();
         QCOMPARE(after.size(), before.size());
         QCOMPARE(after.first().dia, before.first().dia);
         QCOMPARE(after.first().data, before.first().data);
@@ -481,9 +455,9 @@ private Q_SLOTS:
 
     void deleteAsksAndDeletesCurrentRow()
     {
-        const qint64 first = incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-        incluiNoPlano(2, dia(2, 4, 2025), 1, QStringLiteral("dois"), -2.0);
-        const qint64 third = incluiNoPlano(3, dia(3, 4, 2025), 1, QStringLiteral("tres"), -3.0);
+        const qint64 first = m_env->planeja(1, dia(1, 4, 2025), QStringLiteral("um"), 1, -1.0);
+        m_env->planeja(2, dia(2, 4, 2025), QStringLiteral("dois"), 1, -2.0);
+        const qint64 third = m_env->planeja(3, dia(3, 4, 2025), QStringLiteral("tres"), 1, -3.0);
         abre();
         selecionaLinha(1);
         m_env->interacao.answers = {true};
@@ -493,7 +467,7 @@ private Q_SLOTS:
         QCOMPARE(q.text, QStringLiteral("Deseja realmente apagar este valor?"));
         QCOMPARE(q.title, QStringLiteral("Cofrel"));
         QCOMPARE(q.icon, QuestionIcon::None);
-        const QList<LinhaPlano> plan = lePlano();
+        const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.size(), 2);
         QCOMPARE(plan.at(0).transacao, first);
         QCOMPARE(plan.at(1).transacao, third);
@@ -501,25 +475,27 @@ private Q_SLOTS:
         fecha();
     }
 
-    void deleteAnsweredNoChangesNothing()
+    void deleteChangesNothing_data()
     {
-        incluiNoPlano(1, dia(1, 4, 2025), 1, QStringLiteral("um"), -1.0);
-        abre();
-        m_env->interacao.answers = {false};
-        QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
-        QCOMPARE(m_env->interacao.questions.size(), 1);
-        QCOMPARE(lePlano().size(), 1);
-        fecha();
+        QTest::addColumn<bool>("withRow");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("answered No") << true << 1;
+        QTest::newRow("empty table: nothing asked") << false << 0;
     }
 
-    void deleteOnEmptyTableAsksNothing()
+    void deleteChangesNothing()
     {
+        QFETCH(bool, withRow);
+        QFETCH(int, questions);
+        if (withRow)
+            m_env->planeja(1, dia(1, 4, 2025), QStringLiteral("um"), 1, -1.0);
         abre();
-        m_env->interacao.defaultAnswer = true;
+        m_env->interacao.answers = {false};
+        m_env->interacao.defaultAnswer = true; // a question past the first would delete
         QTest::mouseClick(m_env->planejamento->buttonExcluiValor, Qt::LeftButton);
-        QVERIFY(m_env->interacao.questions.isEmpty());
+        QCOMPARE(m_env->interacao.questions.size(), questions);
         QVERIFY(m_env->interacao.errors.isEmpty());
-        QVERIFY(lePlano().isEmpty());
+        QCOMPARE(m_env->plano().size(), int(withRow));
         fecha();
     }
 
@@ -551,7 +527,8 @@ private:
     {
         TformIncluiMes &d = *m_env->incluiMes;
         Mostrado shown;
-        RespostaModal answer(d.objectName(), [&](QWidget *) {
+        // The planning window is modal too: only the dialog is answered.
+        const QuandoModalSempre answer(&d, [&](QWidget *) {
             shown.dia = d.comboDia()->currentIndex() + 1;
             shown.categoria = d.comboCategoria()->currentIndex();
             shown.tipo = d.comboCredito()->currentIndex();
@@ -566,12 +543,12 @@ private:
                 d.close();
         });
         QTest::mouseClick(button, Qt::LeftButton);
-        if (!answer.executou())
+        if (answer.vezes() != 1)
             qWarning("the planned-entry dialog did not come up");
         return shown;
     }
 
-    std::unique_ptr<AmbientePlano> m_env;
+    std::unique_ptr<Livro> m_env;
 };
 
 QTEST_MAIN(TestPlanejamento)

@@ -2,7 +2,7 @@
 // planning action stops it while its dialog is open and, when done, runs
 // the check at once and leaves the timer counting; the first showing after
 // the login starts it; closing the window's own dialogs does not.
-#include "apoio_plano.h"
+#include "support/livro.h"
 
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
@@ -48,10 +48,8 @@ class TestProtocoloTimer final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_clock = std::make_unique<clock::FixedNow>(Hoje);
-        m_env = std::make_unique<AmbientePlano>();
-        m_main = new TformCofrelMain();
-        forms().CofrelMain = m_main;
+        m_env = std::make_unique<Livro>(Hoje, Livro::Principal | Livro::Planejamento);
+        m_main = m_env->janela;
         m_dialogos.clear();
         m_verificacoes = 0;
         connect(m_main, &TformCofrelMain::verificacaoConcluida, this, [this] { ++m_verificacoes; });
@@ -59,11 +57,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        delete m_main;
-        m_main = nullptr;
-        forms().CofrelMain = nullptr;
         m_env.reset();
-        m_clock.reset();
         for (QWidget *w : QApplication::topLevelWidgets())
             QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
     }
@@ -77,7 +71,7 @@ private Q_SLOTS:
 
     void firstShowingStartsTheCheck()
     {
-        incluiNoPlano(15, Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+        m_env->planeja(15, Hoje, QStringLiteral("Aluguel"), 4, -800.0);
         const auto answer = respondeDialogoValor(false);
         mostraPrincipal();
         QCOMPARE(m_dialogos.size(), 1);
@@ -85,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(m_dialogos.first().data, QStringLiteral("15/03/2025"));
         QVERIFY(!m_dialogos.first().timerAtivo); // stopped during the run
         QCOMPARE(m_env->interacao.beeps, 1);
-        QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
+        QCOMPARE(m_env->plano().first().data, QDate(2025, 4, 15));
         QVERIFY(m_main->timerDFin->isActive());
     }
 
@@ -123,18 +117,12 @@ private Q_SLOTS:
         QFETCH(QString, action);
         QFETCH(bool, ledgerRow);
         if (ledgerRow)
-            incluiNoExtrato(Hoje.addDays(-1), 1, QStringLiteral("Feira"), -30.0);
+            m_env->insere(Hoje.addDays(-1), QStringLiteral("Feira"), 1, -30.0);
         mostraPrincipal();
         m_verificacoes = 0;
         // Falls due while the window is open: the run after the action offers it.
-        incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+        m_env->planeja(Hoje.day(), Hoje, QStringLiteral("Aluguel"), 4, -800.0);
         const auto answer = respondeDialogoValor(false);
-
-        bool timerDuringPlanning = true;
-        RespostaModal planning(m_env->planejamento->objectName(), [&](QWidget *) {
-            timerDuringPlanning = m_main->timerDFin->isActive();
-            QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
-        });
 
         if (action == u"include") {
             QTest::mouseClick(m_main->buttonIncluiValor, Qt::LeftButton);
@@ -148,10 +136,15 @@ private Q_SLOTS:
             m_env->interacao.answers = {action == u"delete-yes"};
             QTest::mouseClick(m_main->buttonExcluiValor, Qt::LeftButton);
             QCOMPARE(m_env->interacao.questions.size(), action == u"delete-empty" ? 0 : 1);
-            QCOMPARE(leExtrato().size(), action == u"delete-yes" ? 0 : int(ledgerRow));
+            QCOMPARE(m_env->lancamentos().size(), action == u"delete-yes" ? 0 : int(ledgerRow));
         } else {
+            bool timerDuringPlanning = true;
+            const auto planning = quandoModal([&](QWidget *) {
+                timerDuringPlanning = m_main->timerDFin->isActive();
+                QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
+            });
             QTest::mouseClick(m_main->buttonPlaneja, Qt::LeftButton);
-            QVERIFY(planning.executou());
+            QVERIFY(planning->ran());
             QVERIFY(!timerDuringPlanning);
         }
 
@@ -168,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(m_dialogos.last().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
         QCOMPARE(m_dialogos.last().data, QStringLiteral("15/03/2025"));
         QVERIFY(!m_dialogos.last().timerAtivo);
-        QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
+        QCOMPARE(m_env->plano().first().data, QDate(2025, 4, 15));
         // Afterwards the timer counts toward the next run.
         QVERIFY(m_main->timerDFin->isActive());
         QVERIFY(m_main->timerDFin->remainingTime() > 110000);
@@ -194,7 +187,7 @@ private Q_SLOTS:
     {
         mostraPrincipal();
         m_verificacoes = 0;
-        incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+        m_env->planeja(Hoje.day(), Hoje, QStringLiteral("Aluguel"), 4, -800.0);
         const auto answer = respondeDialogoValor(false);
 
         // Period change, help, copy and the exit question answered No.
@@ -213,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(m_verificacoes, 0);
         QVERIFY(m_dialogos.isEmpty()); // nothing offered until the timer fires
         QVERIFY(m_main->timerDFin->isActive());
-        QCOMPARE(lePlano().first().data, Hoje);
+        QCOMPARE(m_env->plano().first().data, Hoje);
     }
 
     void planningEntryDueTodayOfferedOnClose()
@@ -222,28 +215,30 @@ private Q_SLOTS:
         m_verificacoes = 0;
         const auto answer = respondeDialogoValor(false);
         TformIncluiMes &mes = *m_env->incluiMes;
-        RespostaModal entry(mes.objectName(), [&](QWidget *) {
-            mes.comboDia()->setFocus();
-            QTest::keyClick(mes.comboDia(), Qt::Key_Home);
-            for (int i = 1; i < Hoje.day(); ++i)
-                QTest::keyClick(mes.comboDia(), Qt::Key_Down);
-            mes.editDescricao()->setFocus();
-            QTest::keyClicks(mes.editDescricao(), QStringLiteral("Aluguel"));
-            QTest::mouseClick(mes.buttonOK(), Qt::LeftButton);
-        });
+        bool entryRan = false;
         bool offeredWhilePlanning = false;
-        RespostaModal planning(m_env->planejamento->objectName(), [&](QWidget *) {
+        const auto planning = quandoModal([&](QWidget *) {
+            const QuandoModalSempre entry(&mes, [&](QWidget *) {
+                mes.comboDia()->setFocus();
+                QTest::keyClick(mes.comboDia(), Qt::Key_Home);
+                for (int i = 1; i < Hoje.day(); ++i)
+                    QTest::keyClick(mes.comboDia(), Qt::Key_Down);
+                mes.editDescricao()->setFocus();
+                QTest::keyClicks(mes.editDescricao(), QStringLiteral("Aluguel"));
+                QTest::mouseClick(mes.buttonOK(), Qt::LeftButton);
+            });
             QTest::mouseClick(m_env->planejamento->buttonIncluiValor, Qt::LeftButton);
+            entryRan = entry.vezes() == 1;
             offeredWhilePlanning = !m_dialogos.isEmpty();
             QTest::mouseClick(m_env->planejamento->buttonVoltar, Qt::LeftButton);
         });
         QTest::mouseClick(m_main->buttonPlaneja, Qt::LeftButton);
-        QVERIFY(entry.executou());
+        QVERIFY(entryRan);
         QVERIFY(!offeredWhilePlanning);
         QCOMPARE(m_dialogos.size(), 1);
         QCOMPARE(m_dialogos.first().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
         QCOMPARE(m_dialogos.first().data, QStringLiteral("15/03/2025"));
-        QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
+        QCOMPARE(m_env->plano().first().data, QDate(2025, 4, 15));
         QCOMPARE(m_verificacoes, 1);
         QVERIFY(m_main->timerDFin->isActive());
     }
@@ -252,12 +247,12 @@ private Q_SLOTS:
     {
         mostraPrincipal();
         QCOMPARE(linhasNoExtrato(), 0);
-        incluiNoPlano(Hoje.day(), Hoje, 6, QStringLiteral("Salario"), 3000.0);
+        m_env->planeja(Hoje.day(), Hoje, QStringLiteral("Salario"), 6, 3000.0);
         const auto answer = respondeDialogoValor(true);
         // The timer's own event: the run refreshes the statement at its end.
         Q_EMIT m_main->timerDFin->timeout({});
         QCOMPARE(m_dialogos.size(), 1);
-        QCOMPARE(leExtrato().size(), 1);
+        QCOMPARE(m_env->lancamentos().size(), 1);
         QCOMPARE(linhasNoExtrato(), 1);
         QCOMPARE(m_main->editSaldo->text(), FormatValor(3000.0));
         QVERIFY(m_main->timerDFin->isActive());
@@ -266,8 +261,8 @@ private Q_SLOTS:
     void confirmedOfferShowsInChart()
     {
         mostraPrincipal();
-        incluiNoExtrato(Hoje.addDays(-1), 6, QStringLiteral("Salario"), 1000.0);
-        incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+        m_env->insere(Hoje.addDays(-1), QStringLiteral("Salario"), 6, 1000.0);
+        m_env->planeja(Hoje.day(), Hoje, QStringLiteral("Aluguel"), 4, -800.0);
         const auto answer = respondeDialogoValor(true);
         Q_EMIT m_main->timerDFin->timeout({});
         QCOMPARE(m_dialogos.size(), 1);
@@ -280,7 +275,7 @@ private Q_SLOTS:
     {
         mostraPrincipal();
         m_verificacoes = 0;
-        incluiNoPlano(Hoje.day(), Hoje, 4, QStringLiteral("Aluguel"), -800.0);
+        m_env->planeja(Hoje.day(), Hoje, QStringLiteral("Aluguel"), 4, -800.0);
         const auto answer = respondeDialogoValor(false);
         impedeEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
         QTest::mouseClick(m_main->buttonIncluiValor, Qt::LeftButton);
@@ -293,13 +288,13 @@ private Q_SLOTS:
         QVERIFY(!m_env->dados->QueryD.isOpen());
         QCOMPARE(m_env->dados->TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
         liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
-        QCOMPARE(lePlano().first().data, Hoje);
+        QCOMPARE(m_env->plano().first().data, Hoje);
 
         // The next resume offers it again and the timer counts once more.
         QTest::mouseClick(m_main->buttonIncluiValor, Qt::LeftButton);
         QCOMPARE(m_dialogos.size(), 4);
         QCOMPARE(m_dialogos.last().entryMode, TformIncluirValor::EntryMode::NovoPreenchido);
-        QCOMPARE(lePlano().first().data, QDate(2025, 4, 15));
+        QCOMPARE(m_env->plano().first().data, QDate(2025, 4, 15));
         QVERIFY(m_main->timerDFin->isActive());
     }
 
@@ -313,15 +308,13 @@ private:
 
     // Answers every showing of the entry dialog (OK or Cancelar) and
     // records it in m_dialogos.
-    std::unique_ptr<RespostaModal> respondeDialogoValor(bool ok)
+    std::unique_ptr<QuandoModalSempre> respondeDialogoValor(bool ok)
     {
-        TformIncluirValor &d = *m_env->incluirValor;
-        auto answer = std::make_unique<RespostaModal>(d.objectName(), [this, &d, ok](QWidget *) {
+        TformIncluirValor &d = *m_env->dialogo;
+        return std::make_unique<QuandoModalSempre>(&d, [this, &d, ok](QWidget *) {
             m_dialogos.append({d.entryMode(), d.textoData(), m_main->timerDFin->isActive()});
             QTest::mouseClick(ok ? d.buttonOK() : d.buttonSair(), Qt::LeftButton);
         });
-        answer->repetir(true);
-        return answer;
     }
 
     int linhasNoExtrato() const
@@ -332,8 +325,7 @@ private:
         return model->rowCount();
     }
 
-    std::unique_ptr<clock::FixedNow> m_clock;
-    std::unique_ptr<AmbientePlano> m_env;
+    std::unique_ptr<Livro> m_env;
     TformCofrelMain *m_main = nullptr;
     QList<DialogoValor> m_dialogos;
     int m_verificacoes = 0;
