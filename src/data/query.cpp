@@ -573,8 +573,10 @@ void Query::moveTo(int row)
     if (!isOpen())
         throw Error(u"A consulta não está aberta."_s);
     row = qMax(0, row);
-    if (m_total >= 0 && row < m_total && (row < m_base || row > fetchedRows() + NearRows))
-        startAt(row);
+    // Past the end the window goes to the last row, not over every row before it.
+    const int held = m_total > 0 ? qMin(row, m_total - 1) : row;
+    if (m_total > 0 && (held < m_base || held > fetchedRows() + NearRows))
+        startAt(held);
     if (row < INT_MAX)
         fetchUpTo(row + 1);
     const int target = qMin(row, fetchedRows());
