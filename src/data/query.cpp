@@ -5,6 +5,7 @@
 #include "data/keyset.h"
 #include "data/statement.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace cofrel::data {
@@ -21,6 +22,54 @@ QString quoted(const QString &identifier)
 QString parameterName(const QString &name)
 {
     return name.startsWith(u':') ? name.mid(1) : name;
+}
+
+// Named marks throughout: the statements' own parameters are named.
+QString withNamedKeyMarks(QString condition)
+{
+    for (qsizetype i = 0, n = 0; i < condition.size(); ++i) {
+        if (condition[i] == u'?') {
+            const QString mark = u":cofrel_chave%1"_s.arg(n++);
+            condition.replace(i, 1, mark);
+            i += mark.size() - 1;
+        }
+    }
+    return condition;
+}
+
+void bindKey(Statement &statement, const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        statement.bind(u"cofrel_chave%1"_s.arg(i), values[i]);
+}
+
+QStringList quotedColumns(const QStringList &names)
+{
+    QStringList columns;
+    for (const QString &name : names)
+        columns << quoted(name);
+    return columns;
+}
+
+QVariantList readKey(Statement &statement, qsizetype columns)
+{
+    QVariantList values;
+    try {
+        if (statement.step(u"ler"_s)) {
+            for (int i = 0; i < columns; ++i)
+                values << statement.value(i);
+        }
+    } catch (...) {
+        statement.reset();
+        throw;
+    }
+    statement.reset(); // no read lock held meanwhile
+    return values;
+}
+
+bool hasNull(const QVariantList &values)
+{
+    return std::any_of(values.begin(), values.end(), [](const QVariant &v) { return v.isNull(); });
 }
 
 } // namespace
@@ -229,6 +278,8 @@ void Query::becomeClosed()
     m_total = -1;
     m_continued = false;
     m_lastKey.clear();
+    m_sample.clear();
+    m_sampleTakenAt.reset();
     m_rows.clear();
     std::fill(m_currentRow.begin(), m_currentRow.end(), QVariant());
 }
@@ -285,21 +336,12 @@ void Query::resume()
     for (const QString &column : m_sql->keyOrder())
         columns << quoted(column);
     QVariantList keyValues;
-    QString after = rowsAfter(columns, m_lastKey, keyValues);
-    // Named marks throughout: the statement's own parameters are named.
-    for (qsizetype i = 0, n = 0; i < after.size(); ++i) {
-        if (after[i] == u'?') {
-            const QString mark = u":cofrel_chave%1"_s.arg(n++);
-            after.replace(i, 1, mark);
-            i += mark.size() - 1;
-        }
-    }
+    const QString after = withNamedKeyMarks(rowsAfter(columns, m_lastKey, keyValues));
     const QString sql = u"SELECT * FROM ("_s % m_sql->text() % u") WHERE "_s % after % u" ORDER BY "_s
                         % columns.join(u", "_s);
     std::unique_ptr<Statement> next = Statement::prepare(*m_db, sql, m_table.fileName, u"ler"_s);
     bindParameters(*next);
-    for (qsizetype i = 0; i < keyValues.size(); ++i)
-        next->bind(u"cofrel_chave%1"_s.arg(i), keyValues[i]);
+    bindKey(*next, keyValues);
     m_statement = std::move(next);
     m_continued = true;
     m_reading = Reading::Live;
@@ -333,24 +375,85 @@ QVariantList Query::keyFromEnd(int fromEnd)
         m_table.fileName, u"ler"_s);
     bindParameters(*key);
     key->bind(u"cofrel_desde"_s, QVariant::fromValue(qint64(fromEnd)));
-    QVariantList values;
-    if (key->step(u"ler"_s)) {
-        for (int i = 0; i < columns.size(); ++i)
-            values << key->value(i);
-    }
-    key->reset();
-    return values;
+    return readKey(*key, columns.size());
 }
 
-// The window starts again at row \a row. In the second half the key of the
-// row before it is read backwards from the end and the rows are taken up
-// after that key, so the last screen costs as little as the first;
-// elsewhere SQLite steps over the rows before it in key order without
-// reading them.
+// The key of the row \a skip rows on from the first whose leading key column
+// is \a lead or more (from the first row when \a lead is null), read from the
+// index alone: SQLite seeks to \a lead and steps over the keys after it.
+QVariantList Query::keyFrom(const QVariant &lead, int skip)
+{
+    const QStringList columns = quotedColumns(m_sql->keyOrder());
+    const QString from = lead.isNull() ? QString() : u" WHERE "_s % columns[0] % u" >= :cofrel_chave0"_s;
+    const std::unique_ptr<Statement> key = Statement::prepare(
+        *m_db,
+        u"SELECT "_s % columns.join(u", "_s) % u" FROM ("_s % m_sql->text() % u")"_s % from % u" ORDER BY "_s
+            % columns.join(u", "_s) % u" LIMIT 1 OFFSET :cofrel_desde"_s,
+        m_table.fileName, u"ler"_s);
+    bindParameters(*key);
+    if (!lead.isNull())
+        key->bind(u"cofrel_chave0"_s, lead);
+    key->bind(u"cofrel_desde"_s, QVariant::fromValue(qint64(skip)));
+    return readKey(*key, columns.size());
+}
+
+// Notes that row \a row has \a key, and where the rows sharing its leading
+// column begin, so that a later jump near it seeks from there.
+void Query::noteKey(int row, const QVariantList &key)
+{
+    if (key.size() != m_sql->keyOrder().size() || hasNull(key))
+        return;
+    const QStringList columns = quotedColumns(m_sql->keyOrder());
+    QString before;
+    if (columns.size() > 1) {
+        QStringList marks;
+        for (qsizetype i = 1; i < columns.size(); ++i)
+            marks << u":cofrel_chave%1"_s.arg(i);
+        before = u" AND ("_s % columns.mid(1).join(u", "_s) % u") < ("_s % marks.join(u", "_s) % u")"_s;
+    }
+    const std::unique_ptr<Statement> count = Statement::prepare(
+        *m_db,
+        u"SELECT count(*) FROM (SELECT "_s % columns.join(u", "_s) % u" FROM ("_s % m_sql->text() % u") WHERE "_s
+            % columns[0] % u" = :cofrel_chave0"_s % before % u" ORDER BY "_s % columns.join(u", "_s) % u")"_s,
+        m_table.fileName, u"ler"_s);
+    bindParameters(*count);
+    bindKey(*count, key);
+    const QVariantList sharing = readKey(*count, 1);
+    if (sharing.isEmpty())
+        return;
+    if (m_sample.size() >= MaxSampled)
+        m_sample.clear();
+    m_sample[row] = SampledKey{key.first(), row - int(sharing.first().toLongLong())};
+}
+
+// The key of row \a row, read over the fewest keys of the index: backwards
+// from the end, or on from the first row or from where the rows sharing a
+// key an earlier jump found begin (a scrollbar dragged reaches each place
+// from the one before). The keys noted hold until the file may have been
+// written.
+QVariantList Query::keyOfRow(int row)
+{
+    if (!m_sample.empty() && m_db->changedSince(m_table.fileName, m_sampleTakenAt))
+        m_sample.clear();
+    if (m_sample.empty())
+        m_sampleTakenAt = m_db->stamp(m_table.fileName);
+    const auto after = m_sample.upper_bound(row);
+    const SampledKey *near = after == m_sample.begin() ? nullptr : &std::prev(after)->second;
+    const int nearRow = near ? near->firstSharing : 0;
+    const QVariantList key = m_total - 1 - row < row - nearRow
+                                 ? keyFromEnd(m_total - 1 - row)
+                                 : keyFrom(near ? near->lead : QVariant(), row - nearRow);
+    noteKey(row, key);
+    return key;
+}
+
+// The window starts again at row \a row: the key of the row before it is
+// found through the index alone and the rows are taken up after that key,
+// so a screen anywhere costs about as little as the first.
 void Query::startAt(int row)
 {
-    if (row > 0 && m_total > 0 && m_total - row < row && !m_sql->keyOrder().isEmpty()) {
-        QVariantList key = keyFromEnd(m_total - row);
+    if (row > 0 && m_total > 0 && !m_sql->keyOrder().isEmpty()) {
+        QVariantList key = keyOfRow(row - 1);
         if (key.size() == m_sql->keyOrder().size()) {
             m_statement->reset(); // taken up again from the key on the next read
             m_continued = true;
@@ -470,8 +573,10 @@ void Query::moveTo(int row)
     if (!isOpen())
         throw Error(u"A consulta não está aberta."_s);
     row = qMax(0, row);
-    if (m_total >= 0 && row < m_total && (row < m_base || row > fetchedRows() + NearRows))
-        startAt(row);
+    // Past the end the window goes to the last row, not over every row before it.
+    const int held = m_total > 0 ? qMin(row, m_total - 1) : row;
+    if (m_total > 0 && (held < m_base || held > fetchedRows() + NearRows))
+        startAt(held);
     if (row < INT_MAX)
         fetchUpTo(row + 1);
     const int target = qMin(row, fetchedRows());

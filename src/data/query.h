@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -108,6 +109,8 @@ public:
     static constexpr int SettleRows = 2048;
     // Rows read ahead rather than starting the window again.
     static constexpr int NearRows = 256;
+    // Keys of rows that jumps found, kept to seek from (a few bytes each).
+    static constexpr size_t MaxSampled = 4096;
 
 Q_SIGNALS:
     void opened();
@@ -127,6 +130,9 @@ private:
     void resume();
     void startAt(int row);
     QVariantList keyFromEnd(int fromEnd);
+    QVariantList keyOfRow(int row);
+    QVariantList keyFrom(const QVariant &lead, int skip);
+    void noteKey(int row, const QVariantList &key);
     int countRows();
     void forgetDatabase();
     void becomeClosed(); // the members as a closed query has them
@@ -145,6 +151,12 @@ private:
     QVariantList m_lastKey;             // the key of the last row read before the statement let go
     bool m_continued = false;           // the statement is not the prepared one
     int m_base = 0;                     // the first row held
+    struct SampledKey {
+        QVariant lead;    // its leading key column
+        int firstSharing; // the first row with that leading column
+    };
+    std::map<int, SampledKey> m_sample; // by row
+    std::optional<Database::Stamp> m_sampleTakenAt;
     int m_total = -1;
     int m_position = 0;
     State m_state = State::Closed;

@@ -93,10 +93,16 @@ void preparaMemoria([[maybe_unused]] char *begin, [[maybe_unused]] qsizetype siz
 // lines are copied in place instead of appended piece by piece.
 class Saida final {
 public:
-    explicit Saida(QByteArray &report)
+    // \a previsto: the bytes expected, taken at once, so that a large report
+    // neither moves to ever larger blocks as it grows nor ends in a block
+    // of twice its size.
+    Saida(QByteArray &report, qsizetype previsto)
         : m_report(report)
         , m_usado(report.size())
     {
+        constexpr qsizetype MaximoPrevisto = qsizetype(512) * 1024 * 1024; // beyond, taken as it comes
+        if (previsto > 0)
+            cresce(std::min(previsto, MaximoPrevisto));
     }
     ~Saida() { m_report.resize(m_usado); }
     Saida(const Saida &) = delete;
@@ -334,7 +340,10 @@ void acrescentaLinhas(QByteArray &report, data::Query &statement, const Formato 
 {
     int linhas = 0;
     {
-        Saida out(report);
+        // A line holds a date, 2 blanks, the description padded to its
+        // column and the amount: a statement's amounts take about 10 bytes.
+        const qsizetype porLinha = 10 + 2 + LarguraDescricao + 10 + formato.fim.size();
+        Saida out(report, qMax(0, statement.rowCount()) * porLinha);
         linhas = acrescentaLinhasLidas(out, formato, statement);
     }
     statement.moveTo(linhas);

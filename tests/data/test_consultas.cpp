@@ -504,6 +504,13 @@ private Q_SLOTS:
         QCOMPARE(model.currentRow(), 3000);
         QVERIFY(q.fetchedRows() - q.firstHeld() < 1000);
         QCOMPARE(current.last().at(0).toInt(), 3000);
+        // Past the end (where the statement's copy leaves it): the last row
+        // is current, and the rows before it are not read for that.
+        q.moveTo(10000);
+        QVERIFY(q.eof());
+        QCOMPARE(model.currentRow(), 9999);
+        QVERIFY2(q.fetchedRows() - q.firstHeld() < 1000,
+                 qPrintable(u"%1..%2"_s.arg(q.firstHeld()).arg(q.fetchedRows())));
         model.setCurrentRow(17);
         QCOMPARE(q.position(), 17);
 
