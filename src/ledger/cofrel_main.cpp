@@ -369,8 +369,10 @@ void TformCofrelMain::buttonPlanejaClick()
 void TformCofrelMain::buttonClipboardClick()
 {
     if (TabControl->tabIndex() == 0) {
+        QByteArray memoria = retomaRelatorioDoClipboard();
+        memo->guardaRelatorio({}); // the box lets go of the last report too
         const QByteArray report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
-                                                        editSaldo->text());
+                                                        editSaldo->text(), std::move(memoria));
         memo->guardaRelatorio(report);
         copiaRelatorioParaClipboard(report);
     } else if (panelGrafico->Chart) {

@@ -382,6 +382,7 @@ public:
 
     QStringList formats() const override { return {u"text/plain"_s, u"text/html"_s}; }
     bool hasFormat(const QString &mimeType) const override { return formats().contains(mimeType); }
+    const QByteArray &relatorio() const { return m_report; }
 
 protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override
@@ -411,13 +412,15 @@ QString quebraDeLinhaRelatorio()
 #endif
 }
 
-QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption, const QString &saldoText)
+QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCaption, const QString &saldoText,
+                                 QByteArray memoria)
 {
     const QByteArray fim = quebraDeLinhaRelatorio().toUtf8();
     const Formato formato{QString(separadorData()).toUtf8(), separadorDecimal(), fim};
     const QString hoje = FormatData(clock::today());
 
-    QByteArray report;
+    QByteArray report = std::move(memoria);
+    report.truncate(0); // keeps the block, unless it is shared
     report += (u"Extrato: "_s + periodCaption + u" - Data: "_s + hoje).toUtf8() + fim;
     try {
         // Nobody can see the grid follow a walk that never yields to the
@@ -478,6 +481,17 @@ QByteArray relatorioEmHtmlUtf8(QByteArrayView report)
     html += report.sliced(feito);
     html += Fim;
     return html;
+}
+
+QByteArray retomaRelatorioDoClipboard()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const auto *nosso = clipboard ? dynamic_cast<const RelatorioMimeData *>(clipboard->mimeData()) : nullptr;
+    if (!nosso)
+        return {};
+    QByteArray report = nosso->relatorio();
+    clipboard->clear();
+    return report;
 }
 
 void copiaRelatorioParaClipboard(const QByteArray &report)

@@ -385,11 +385,11 @@ private Q_SLOTS:
         DataGrid *grid = m_env->planejamento->DBGrid;
         TformIncluiMes &d = *m_env->incluiMes;
         QString shownDescription;
-        const QuandoModalSempre answer(&d, [&](QWidget *) {
+        const CadaModal answer([&](QWidget *) {
             shownDescription = d.editDescricao()->text();
             reescreve(d.editDescricao(), QStringLiteral("dois alterado"));
             QTest::mouseClick(d.buttonOK(), Qt::LeftButton);
-        });
+        }, &d);
         const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
@@ -406,7 +406,7 @@ private Q_SLOTS:
     {
         abre();
         TformIncluiMes &d = *m_env->incluiMes;
-        const QuandoModalSempre answer(&d, [&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); });
+        const CadaModal answer([&](QWidget *) { QTest::mouseClick(d.buttonOK(), Qt::LeftButton); }, &d);
         QTest::mouseClick(m_env->planejamento->buttonAlteraValor, Qt::LeftButton);
         DataGrid *grid = m_env->planejamento->DBGrid;
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
@@ -528,7 +528,7 @@ private:
         TformIncluiMes &d = *m_env->incluiMes;
         Mostrado shown;
         // The planning window is modal too: only the dialog is answered.
-        const QuandoModalSempre answer(&d, [&](QWidget *) {
+        const CadaModal answer([&](QWidget *) {
             shown.dia = d.comboDia()->currentIndex() + 1;
             shown.categoria = d.comboCategoria()->currentIndex();
             shown.tipo = d.comboCredito()->currentIndex();
@@ -541,7 +541,7 @@ private:
                 QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
             else
                 d.close();
-        });
+        }, &d);
         QTest::mouseClick(button, Qt::LeftButton);
         if (answer.vezes() != 1)
             qWarning("the planned-entry dialog did not come up");

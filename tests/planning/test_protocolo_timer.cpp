@@ -218,7 +218,7 @@ private Q_SLOTS:
         bool entryRan = false;
         bool offeredWhilePlanning = false;
         const auto planning = quandoModal([&](QWidget *) {
-            const QuandoModalSempre entry(&mes, [&](QWidget *) {
+            const CadaModal entry([&](QWidget *) {
                 mes.comboDia()->setFocus();
                 QTest::keyClick(mes.comboDia(), Qt::Key_Home);
                 for (int i = 1; i < Hoje.day(); ++i)
@@ -226,7 +226,7 @@ private Q_SLOTS:
                 mes.editDescricao()->setFocus();
                 QTest::keyClicks(mes.editDescricao(), QStringLiteral("Aluguel"));
                 QTest::mouseClick(mes.buttonOK(), Qt::LeftButton);
-            });
+            }, &mes);
             QTest::mouseClick(m_env->planejamento->buttonIncluiValor, Qt::LeftButton);
             entryRan = entry.vezes() == 1;
             offeredWhilePlanning = !m_dialogos.isEmpty();
@@ -308,13 +308,13 @@ private:
 
     // Answers every showing of the entry dialog (OK or Cancelar) and
     // records it in m_dialogos.
-    std::unique_ptr<QuandoModalSempre> respondeDialogoValor(bool ok)
+    std::unique_ptr<CadaModal> respondeDialogoValor(bool ok)
     {
         TformIncluirValor &d = *m_env->dialogo;
-        return std::make_unique<QuandoModalSempre>(&d, [this, &d, ok](QWidget *) {
+        return std::make_unique<CadaModal>([this, &d, ok](QWidget *) {
             m_dialogos.append({d.entryMode(), d.textoData(), m_main->timerDFin->isActive()});
             QTest::mouseClick(ok ? d.buttonOK() : d.buttonSair(), Qt::LeftButton);
-        });
+        }, &d);
     }
 
     int linhasNoExtrato() const

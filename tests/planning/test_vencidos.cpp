@@ -438,7 +438,7 @@ private:
     {
         TformIncluirValor &d = *m_env->dialogo;
         QList<Oferta> offers;
-        const QuandoModalSempre answer(&d, [&](QWidget *) {
+        const CadaModal answer([&](QWidget *) {
             Oferta o;
             o.data = d.textoData();
             o.categoria = d.comboCategoria()->currentIndex();
@@ -465,7 +465,7 @@ private:
             // A save that failed keeps the dialog open: the person gives up.
             if (d.isVisible())
                 QTest::mouseClick(d.buttonSair(), Qt::LeftButton);
-        });
+        }, &d);
         ofereceLancamentosVencidos(*m_env->dados, d);
         return offers;
     }

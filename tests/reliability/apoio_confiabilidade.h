@@ -51,24 +51,4 @@ void copiaPasta(const QString &de, const QString &para);
 // first row.
 QVariant consultaUm(const QString &arquivo, const QString &sql);
 
-// Runs \a acao on every modal window that shows while it lives, as a
-// person who answers each in turn.
-class CadaModal final {
-public:
-    explicit CadaModal(std::function<void(QWidget *)> acao) : m_acao(std::move(acao)) { vigia(); }
-    CadaModal(const CadaModal &) = delete;
-    CadaModal &operator=(const CadaModal &) = delete;
-
-private:
-    void vigia()
-    {
-        m_vigia = quandoModal([this](QWidget *modal) {
-            m_acao(modal);
-            vigia();
-        }, 600'000);
-    }
-    std::function<void(QWidget *)> m_acao;
-    std::unique_ptr<ModalWatch> m_vigia;
-};
-
 } // namespace cofrel::test

@@ -85,36 +85,6 @@ public:
     QString arquivoPlano() const; // path of the user's plan file
 };
 
-// Answers every showing of the modal window \a alvo while it lives: a
-// quandoModal() armed again after each answer (other modal windows are
-// left to their own watches).
-class QuandoModalSempre final {
-public:
-    QuandoModalSempre(QWidget *alvo, std::function<void(QWidget *)> acao)
-        : m_alvo(alvo), m_acao(std::move(acao))
-    {
-        arma();
-    }
-    int vezes() const { return m_vezes; }
-
-private:
-    void arma()
-    {
-        m_watch = quandoModal([this](QWidget *modal) {
-            if (modal == m_alvo) {
-                ++m_vezes;
-                m_acao(modal);
-            }
-            arma();
-        }, 24 * 3600 * 1000);
-    }
-
-    QWidget *m_alvo;
-    std::function<void(QWidget *)> m_acao;
-    std::unique_ptr<ModalWatch> m_watch;
-    int m_vezes = 0;
-};
-
 // The default locale for the lifetime of the object.
 class LocaleScope final {
 public:

@@ -39,4 +39,24 @@ std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, i
     return std::make_unique<ModalWatch>(std::move(action), timeoutMs);
 }
 
+CadaModal::CadaModal(std::function<void(QWidget *)> action, QWidget *target)
+    : m_action(std::move(action))
+    , m_target(target)
+{
+    arma();
+}
+
+void CadaModal::arma()
+{
+    m_watch = quandoModal(
+        [this](QWidget *modal) {
+            if (!m_target || modal == m_target) {
+                ++m_vezes;
+                m_action(modal);
+            }
+            arma();
+        },
+        24 * 3600 * 1000);
+}
+
 } // namespace cofrel::test

@@ -26,4 +26,25 @@ private:
 };
 std::unique_ptr<ModalWatch> quandoModal(std::function<void(QWidget *)> action, int timeoutMs = 10000);
 
+// Runs \a action on every showing of a modal window while it lives, as a
+// person who answers each in turn: a quandoModal() armed again after each
+// answer. With a \a target, only that window is answered (others are left
+// to their own watches).
+class CadaModal final {
+public:
+    explicit CadaModal(std::function<void(QWidget *)> action, QWidget *target = nullptr);
+    CadaModal(const CadaModal &) = delete;
+    CadaModal &operator=(const CadaModal &) = delete;
+
+    int vezes() const { return m_vezes; }
+
+private:
+    void arma();
+
+    std::function<void(QWidget *)> m_action;
+    QWidget *m_target;
+    std::unique_ptr<ModalWatch> m_watch;
+    int m_vezes = 0;
+};
+
 } // namespace cofrel::test
