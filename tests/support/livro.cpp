@@ -1,5 +1,7 @@
 #include "support/livro.h"
 
+#include "support/tabelas.h"
+
 #include "accounts/cofrel_inclui_usuario.h"
 #include "accounts/cofrel_login.h"
 #include "app/forms.h"
@@ -16,11 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
-#include <QUuid>
 
 #include <stdexcept>
 
@@ -77,18 +75,6 @@ struct Tabela {
     data::Table tabela;
 };
 
-void grava(data::Table &t, const Lancamento &l, bool plano)
-{
-    t.insert();
-    if (plano)
-        t.fieldByName(u"Dia"_s).setInteger(l.dia);
-    t.fieldByName(u"Data"_s).setDate(l.data);
-    t.fieldByName(u"Descricao"_s).setString(l.descricao);
-    t.fieldByName(u"Categoria"_s).setInteger(l.categoria);
-    t.fieldByName(u"Valor"_s).setFloat(l.valor);
-    t.post();
-}
-
 QList<Lancamento> le(const QString &nome, bool plano)
 {
     Tabela t(nome);
@@ -113,8 +99,7 @@ QString arquivo(const QString &nome)
 qint64 Livro::insere(const Lancamento &linha)
 {
     Tabela t(loginContext().FinTableName);
-    grava(t.tabela, linha, false);
-    return t.tabela.currentId();
+    return gravaLinha(t.tabela, linha);
 }
 
 void Livro::insere(const QList<Lancamento> &linhas)
@@ -122,15 +107,14 @@ void Livro::insere(const QList<Lancamento> &linhas)
     Tabela t(loginContext().FinTableName);
     data::Transaction transacao(data::Database::forAlias(t.tabela.alias()));
     for (const Lancamento &l : linhas)
-        grava(t.tabela, l, false);
+        gravaLinha(t.tabela, l);
     transacao.commit();
 }
 
 qint64 Livro::planeja(const Lancamento &linha)
 {
     Tabela t(loginContext().DFinTableName);
-    grava(t.tabela, linha, true);
-    return t.tabela.currentId();
+    return gravaLinha(t.tabela, linha);
 }
 
 QList<Lancamento> Livro::lancamentos() const
@@ -157,17 +141,11 @@ namespace {
 
 void executaNoArquivo(const QString &path, const QString &sql)
 {
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(path);
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(path));
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(name);
+    const OutraConexao conexao(path);
+    if (!conexao.falha().isEmpty())
+        qFatal("cannot open %s: %s", qPrintable(path), qPrintable(conexao.falha()));
+    if (!conexao.exec(sql))
+        qFatal("%s failed on %s", qPrintable(sql), qPrintable(path));
 }
 
 } // namespace
