@@ -336,14 +336,19 @@ int acrescentaLinhasLidas(Saida &out, const Formato &formato, data::Query &state
 // the last row, as a walk with next() leaves it. The rows are read
 // straight from the engine, so that the walk does not make the statement
 // hold every row.
+// About the bytes of the statement's lines: a line holds a date, 2 blanks,
+// the description padded to its column and the amount, and a statement's
+// amounts take about 10 bytes.
+qsizetype tamanhoPrevisto(const data::Query &statement, const Formato &formato)
+{
+    return qMax(0, statement.rowCount()) * (10 + 2 + LarguraDescricao + 10 + formato.fim.size());
+}
+
 void acrescentaLinhas(QByteArray &report, data::Query &statement, const Formato &formato)
 {
     int linhas = 0;
     {
-        // A line holds a date, 2 blanks, the description padded to its
-        // column and the amount: a statement's amounts take about 10 bytes.
-        const qsizetype porLinha = 10 + 2 + LarguraDescricao + 10 + formato.fim.size();
-        Saida out(report, qMax(0, statement.rowCount()) * porLinha);
+        Saida out(report, tamanhoPrevisto(statement, formato));
         linhas = acrescentaLinhasLidas(out, formato, statement);
     }
     statement.moveTo(linhas);
@@ -419,6 +424,9 @@ QByteArray montaRelatorioExtrato(data::Query &statement, const QString &periodCa
     const Formato formato{QString(separadorData()).toUtf8(), separadorDecimal(), fim};
     const QString hoje = FormatData(clock::today());
 
+    // The block of a much larger report is given back, not kept for a small one.
+    if (memoria.capacity() > 4 * tamanhoPrevisto(statement, formato) + 1024 * 1024)
+        memoria = QByteArray();
     QByteArray report = std::move(memoria);
     report.truncate(0); // keeps the block, unless it is shared
     report += (u"Extrato: "_s + periodCaption + u" - Data: "_s + hoje).toUtf8() + fim;
