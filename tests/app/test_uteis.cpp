@@ -1,6 +1,7 @@
 #include "app/filtro_valor.h"
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
+#include "support/locale_scope.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -10,20 +11,7 @@
 #include <QTest>
 
 using namespace cofrel;
-
-namespace {
-
-// Runs the test body under a given locale and restores the default after.
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
-};
-
-} // namespace
+using cofrel::test::LocaleScope;
 
 class TestUteis final : public QObject {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "support/linhas.h"
+#include "support/locale_scope.h"
 #include "support/modal.h"
 #include "support/pessoa.h"
 #include "support/scripted_interaction.h"
@@ -83,16 +84,6 @@ public:
 
     QString arquivoFin() const;   // path of the user's ledger file
     QString arquivoPlano() const; // path of the user's plan file
-};
-
-// The default locale for the lifetime of the object.
-class LocaleScope final {
-public:
-    explicit LocaleScope(const QString &name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(name)); }
-    ~LocaleScope() { QLocale::setDefault(m_previous); }
-
-private:
-    QLocale m_previous;
 };
 
 // Picks item \a index of a combo with the arrow keys, as a person does.
