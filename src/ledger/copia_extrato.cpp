@@ -6,6 +6,7 @@
 #include "data/conversions.h"
 #include "data/query.h"
 #include "data/statement.h"
+#include "ledger/esteira.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -18,6 +19,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
@@ -302,13 +305,54 @@ struct Colunas {
     }
 };
 
+// Rows as the engine gave them, in a batch for the thread that writes
+// their lines: the descriptions one after the other, each row saying how
+// long its own is.
+struct LoteDeLinhas {
+    struct Linha {
+        Dia dia;
+        quint32 tamanho = 0; // of its description
+        double valor = 0.0;
+    };
+    static constexpr size_t Capacidade = 16384;
+
+    std::vector<Linha> linhas;
+    std::string descricoes;
+
+    bool cheio() const { return linhas.size() >= Capacidade; }
+    void clear() // keeps the memory for the next batch
+    {
+        linhas.clear();
+        descricoes.clear();
+    }
+    void acrescenta(const Dia &dia, QByteArrayView descricao, double valor)
+    {
+        linhas.push_back({dia, quint32(descricao.size()), valor});
+        if (!descricao.isEmpty()) // an empty view may have no data at all
+            descricoes.append(descricao.data(), size_t(descricao.size()));
+    }
+};
+
+void escreveLote(Saida &out, const Formato &formato, const LoteDeLinhas &lote)
+{
+    const char *descricao = lote.descricoes.data();
+    for (const LoteDeLinhas::Linha &linha : lote.linhas) {
+        acrescentaLinha(out, formato, linha.dia, QByteArrayView(descricao, qsizetype(linha.tamanho)), linha.valor);
+        descricao += linha.tamanho;
+    }
+}
+
 // Every row straight from the engine, none kept: the values the table
 // stores are taken as they are, any other through the same conversions as
-// the rows the statement holds.
+// the rows the statement holds. This thread steps through the rows (the
+// connection is its own) while a second one writes their lines, so that a
+// large copy takes about as long as reading its rows, the larger part.
 int acrescentaLinhasLidas(Saida &out, const Formato &formato, data::Query &statement)
 {
     std::optional<Colunas> c;
     int linhas = 0;
+    Esteira<LoteDeLinhas> esteira([&](const LoteDeLinhas &lote) { escreveLote(out, formato, lote); });
+    LoteDeLinhas *lote = &esteira.atual();
     statement.readEachRow([&](const data::Statement &row) {
         if (!c)
             c = Colunas::procura(row);
@@ -326,9 +370,12 @@ int acrescentaLinhasLidas(Saida &out, const Formato &formato, data::Query &state
             valor = row.real(c->valor);
         else if (const QVariant v = data::fromStored(data::ColumnKind::Real, row.value(c->valor)); !v.isNull())
             valor = v.toDouble();
-        acrescentaLinha(out, formato, dia, descricao, valor);
+        lote->acrescenta(dia, descricao, valor);
+        if (lote->cheio())
+            lote = &esteira.entrega();
         ++linhas;
     });
+    esteira.termina();
     return linhas;
 }
 
