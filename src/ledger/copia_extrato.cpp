@@ -22,6 +22,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #include <unistd.h>
@@ -91,9 +95,38 @@ void preparaMemoria([[maybe_unused]] char *begin, [[maybe_unused]] qsizetype siz
 #endif
 }
 
-// The report as it is written: one block, its size doubled when a line
-// does not fit, and cut to what was written when the writer goes. The
-// lines are copied in place instead of appended piece by piece.
+// Copies \a n bytes where they will not be read again soon (the report,
+// read only when a program pastes it): around the caches, so that writing
+// a large report does not push out the pages the rows are read from.
+void copiaSemCache(char *destino, const char *origem, size_t n)
+{
+#if defined(__SSE2__)
+    size_t inicio = (-reinterpret_cast<std::uintptr_t>(destino)) & 15; // up to a 16-byte boundary
+    inicio = std::min(inicio, n);
+    std::memcpy(destino, origem, inicio);
+    destino += inicio;
+    origem += inicio;
+    n -= inicio;
+    for (; n >= 64; n -= 64, destino += 64, origem += 64) {
+        auto *d = reinterpret_cast<__m128i *>(destino);
+        const auto *o = reinterpret_cast<const __m128i *>(origem);
+        _mm_stream_si128(d, _mm_loadu_si128(o));
+        _mm_stream_si128(d + 1, _mm_loadu_si128(o + 1));
+        _mm_stream_si128(d + 2, _mm_loadu_si128(o + 2));
+        _mm_stream_si128(d + 3, _mm_loadu_si128(o + 3));
+    }
+    std::memcpy(destino, origem, n);
+    _mm_sfence(); // the stores above are seen before anything after
+#else
+    std::memcpy(destino, origem, n);
+#endif
+}
+
+// The report as it is written: one block, its size doubled when the lines
+// do not fit. The lines are put together in a small buffer, where they
+// are written in place instead of appended piece by piece, and moved to
+// the report a buffer at a time; descarrega() moves the last ones, and the
+// report is cut to what was written when the writer goes.
 class Saida final {
 public:
     // \a previsto: the bytes expected, taken at once, so that a large report
@@ -102,6 +135,7 @@ public:
     Saida(QByteArray &report, qsizetype previsto)
         : m_report(report)
         , m_usado(report.size())
+        , m_linhas(LinhasJuntas)
     {
         constexpr qsizetype MaximoPrevisto = qsizetype(512) * 1024 * 1024; // beyond, taken as it comes
         if (previsto > 0)
@@ -114,13 +148,14 @@ public:
     // Room for \a n more bytes, to be taken with avanca().
     char *espaco(qsizetype n)
     {
-        if (m_report.size() - m_usado < n)
-            cresce(n);
-        if (m_usado + n > m_presente)
-            tornaPresente(m_usado + n);
-        return m_report.data() + m_usado;
+        if (m_juntos + n > qsizetype(m_linhas.size())) {
+            descarrega();
+            if (n > qsizetype(m_linhas.size()))
+                m_linhas.resize(size_t(n)); // a line longer than the buffer
+        }
+        return m_linhas.data() + m_juntos;
     }
-    void avanca(qsizetype n) { m_usado += n; }
+    void avanca(qsizetype n) { m_juntos += n; }
     void acrescenta(QByteArrayView bytes)
     {
         if (bytes.isEmpty()) // an empty view may have no data at all
@@ -128,8 +163,23 @@ public:
         std::memcpy(espaco(bytes.size()), bytes.data(), size_t(bytes.size()));
         avanca(bytes.size());
     }
+    // Moves the lines put together to the report.
+    void descarrega()
+    {
+        if (m_juntos == 0)
+            return;
+        if (m_report.size() - m_usado < m_juntos)
+            cresce(m_juntos);
+        if (m_usado + m_juntos > m_presente)
+            tornaPresente(m_usado + m_juntos);
+        copiaSemCache(m_report.data() + m_usado, m_linhas.data(), size_t(m_juntos));
+        m_usado += m_juntos;
+        m_juntos = 0;
+    }
 
 private:
+    static constexpr size_t LinhasJuntas = 32 * 1024; // bytes: stays in the fastest cache
+
     void cresce(qsizetype n) { m_report.resize(std::max(m_usado + n, 2 * m_report.size() + 64 * 1024)); }
 
     void tornaPresente(qsizetype ate)
@@ -145,6 +195,8 @@ private:
     QByteArray &m_report;
     qsizetype m_usado;
     qsizetype m_presente = m_usado; // made present up to here
+    std::vector<char> m_linhas;     // put together, not yet in the report
+    qsizetype m_juntos = 0;
 };
 
 void acrescentaTexto(Saida &out, const QString &text)
@@ -397,6 +449,7 @@ void acrescentaLinhas(QByteArray &report, data::Query &statement, const Formato 
     {
         Saida out(report, tamanhoPrevisto(statement, formato));
         linhas = acrescentaLinhasLidas(out, formato, statement);
+        out.descarrega();
     }
     statement.moveTo(linhas);
 }

@@ -190,6 +190,8 @@ private Q_SLOTS:
         // Written by another program past the field's length: no blanks left.
         QTest::newRow("102 characters") << Hoje << QString(102, u'y') << -1.0 << 0 << u"-1.00"_s << 119;
         QTest::newRow("longer than the column") << Hoje << QString(110, u'z') << -1.0 << 0 << u"-1.00"_s << 127;
+        QTest::newRow("longer than the lines put together") << Hoje << QString(40000, u'w') << -1.0 << 0 << u"-1.00"_s
+                                                             << 40017;
         QTest::newRow("accented") << Hoje << u"Açougue São João"_s << -42.1 << 86 << u"-42.10"_s << 120;
         QTest::newRow("combining accents") << Hoje << u"Cafe\u0301 com pa\u0303o"_s << -8.0 << 90 << u"-8.00"_s
                                            << 119;
