@@ -23,11 +23,14 @@
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
 #include "support/livro.h"
+#include "support/tabelas.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
@@ -362,6 +365,49 @@ private Q_SLOTS:
         Livro livro(Hoje);
         livro.dados->Query.close();
         QVERIFY_THROWS_EXCEPTION(Error, montaRelatorioExtrato(livro.dados->Query, u"Completo"_s, u"0.00"_s));
+    }
+
+    // The file damaged half way through its rows: the copy fails naming the
+    // file, and the thread writing the lines stops with it.
+    void damagedHalfWayFails()
+    {
+        Livro livro(Hoje);
+        QList<Lancamento> muitas;
+        for (int i = 0; i < 20000; ++i)
+            muitas.append({0, Hoje.addDays(i / 10 - 2000), QString(60, QChar(u'a' + i % 26)), 1 + i % 8, -1.0});
+        livro.insere(muitas);
+        data::Database::closeAll();
+        qint64 pagina = 0; // a page of the table's rows, half way through them
+        qint64 tamanho = 0;
+        {
+            const OutraConexao arquivo(livro.arquivoFin());
+            QVERIFY2(arquivo.falha().isEmpty(), qPrintable(arquivo.falha()));
+            QSqlQuery q = arquivo.query();
+            if (!q.exec(u"SELECT pageno, pgsize FROM dbstat WHERE name = 'fin' AND pagetype = 'leaf' ORDER BY pageno"_s))
+                QSKIP("this SQLite has no dbstat table");
+            QList<qint64> paginas;
+            while (q.next()) {
+                paginas << q.value(0).toLongLong();
+                tamanho = q.value(1).toLongLong();
+            }
+            QVERIFY(paginas.size() > 10);
+            pagina = paginas.at(paginas.size() / 2);
+        }
+        QFile arquivo(livro.arquivoFin());
+        QVERIFY(arquivo.open(QIODevice::ReadWrite));
+        QVERIFY(arquivo.seek((pagina - 1) * tamanho));
+        QCOMPARE(arquivo.write(QByteArray(tamanho, '\xff')), tamanho);
+        arquivo.close();
+
+        data::Query &extrato = abreExtrato(livro, std::nullopt); // its first rows read well
+        QString mensagem;
+        try {
+            montaRelatorioExtrato(extrato, u"Completo"_s, u"0.00"_s);
+        } catch (const Error &e) {
+            mensagem = e.message();
+        }
+        QVERIFY2(mensagem.contains(u"danificado"_s), qPrintable(mensagem));
+        QVERIFY2(mensagem.contains(QFileInfo(livro.arquivoFin()).fileName(), Qt::CaseInsensitive), qPrintable(mensagem));
     }
 
     void lineBreakAfterEveryLine()
