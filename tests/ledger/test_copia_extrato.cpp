@@ -37,7 +37,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSvgRenderer>
@@ -64,16 +63,12 @@ const QString Fim = u"\n"_s;
 void gravaDireto(Livro &livro, const QString &atribuicao, const QVariant &valor)
 {
     data::Database::closeAll();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"direto"_s);
-        db.setDatabaseName(livro.arquivoFin());
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
-        q.addBindValue(valor);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(u"direto"_s);
+    const OutraConexao arquivo(livro.arquivoFin());
+    QVERIFY2(arquivo.falha().isEmpty(), qPrintable(arquivo.falha()));
+    QSqlQuery q = arquivo.query();
+    QVERIFY(q.prepare(u"UPDATE fin SET "_s + atribuicao));
+    q.addBindValue(valor);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
 }
 
 // The statement as the statement tab runs it.
