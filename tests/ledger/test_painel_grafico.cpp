@@ -86,6 +86,15 @@ int conta(const QImage &image, const QRect &area, const QColor &cor)
     return n;
 }
 
+// The panel refreshed for period \a item beside an empty balance box, as
+// the chart tab refreshes it.
+void atualizaNoPeriodo(PainelGrafico &painel, int item)
+{
+    painel.comboPeriodoGrafico->setCurrentIndex(item);
+    const QLineEdit saldo;
+    painel.atualiza(saldo);
+}
+
 } // namespace
 
 class TestPainelGrafico final : public QObject {
@@ -171,9 +180,7 @@ private Q_SLOTS:
         livro.insere(inicio.addDays(1), u"x"_s, c % 8 + 1, -16.0); // another category, inside
 
         PainelGrafico painel;
-        painel.comboPeriodoGrafico->setCurrentIndex(item);
-        QLineEdit saldo;
-        painel.atualiza(saldo);
+        atualizaNoPeriodo(painel, item);
 
         const QList<Fatia> got = fatias(*painel.Chart);
         QCOMPARE(got.size(), 2);
@@ -221,9 +228,7 @@ private Q_SLOTS:
         livro.insere(Hoje.addDays(1), u"x"_s, 3, -99.0);         // tomorrow
 
         PainelGrafico painel;
-        painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
-        QLineEdit saldo;
-        painel.atualiza(saldo);
+        atualizaNoPeriodo(painel, ItemCompleto);
 
         const QList<Fatia> got = fatias(*painel.Chart);
         QCOMPARE(got.size(), 1);
@@ -239,9 +244,7 @@ private Q_SLOTS:
         livro.insere(Hoje, u"x"_s, 8, -5.0);   // "Outros" first in the ledger
         livro.insere(Hoje, u"x"_s, 3, -7.25);  // then "Lazer"
         PainelGrafico painel;
-        painel.comboPeriodoGrafico->setCurrentIndex(0);
-        QLineEdit saldo;
-        painel.atualiza(saldo);
+        atualizaNoPeriodo(painel, 0);
 
         QList<Fatia> got = fatias(*painel.Chart);
         QCOMPARE(got.size(), 2);
@@ -255,8 +258,7 @@ private Q_SLOTS:
         // Every category: its own colour, in category order.
         for (int c = 1; c <= 8; ++c)
             livro.insere(Hoje.addDays(-10 * c), u"x"_s, c, -1.0 * c);
-        painel.comboPeriodoGrafico->setCurrentIndex(ItemCompleto);
-        painel.atualiza(saldo);
+        atualizaNoPeriodo(painel, ItemCompleto);
         got = fatias(*painel.Chart);
         QCOMPARE(got.size(), 8);
         for (int c = 1; c <= 8; ++c) {
@@ -289,9 +291,7 @@ private Q_SLOTS:
         for (const double d : debitos)
             livro.insere(Hoje, u"x"_s, 4, d);
         PainelGrafico painel;
-        painel.comboPeriodoGrafico->setCurrentIndex(3);
-        QLineEdit saldo;
-        painel.atualiza(saldo);
+        atualizaNoPeriodo(painel, 3);
 
         if (fatia == 0.0) {
             QCOMPARE(painel.Chart->sliceCount(), 0);
