@@ -21,8 +21,7 @@
 #include <QLocale>
 
 using namespace Qt::StringLiterals;
-using cofrel::data::Table;
-using cofrel::data::TableCloser;
+
 
 namespace {
 
@@ -46,9 +45,9 @@ const QString &mensagemMesmaSenha()
 
 // The registry's lookups ignore letter case; the name is also looked up as
 // typed because upper-casing may change a name's letters ("ß" gives "SS").
-bool nomeRegistrado(Table &usuarios, const QString &nome)
+bool nomeRegistrado(cofrel::data::UserTable &usuarios, const QString &nome)
 {
-    return usuarios.findKey(QLocale().toUpper(nome)) || usuarios.findKey(nome);
+    return usuarios.find(QLocale().toUpper(nome)) || usuarios.find(nome);
 }
 
 } // namespace
@@ -123,10 +122,8 @@ void TformCofrelInclui::buttonOKClick()
 
 bool TformCofrelInclui::registraUsuario(const QString &nome)
 {
-    Table &usuarios = cofrel::forms().Dados->TableUser;
-    usuarios.setIndexName(u"users"_s);
-    TableCloser fecha(usuarios);
-    usuarios.openToWrite();
+    TDados &dados = cofrel::dados();
+    cofrel::data::UserTable &usuarios = dados.TableUser;
     if (nomeRegistrado(usuarios, nome)) {
         cofrel::interaction().message(u"Não é possível incluir, pois este usuário já existe."_s);
         editUsuario->setFocus();
@@ -136,14 +133,8 @@ bool TformCofrelInclui::registraUsuario(const QString &nome)
     // The row and the copies stand or fall together: a failure on the way
     // rolls the row back and removes the copies made so far, so the same
     // name can be tried again.
-    cofrel::data::Transaction transacao(cofrel::data::Database::forAlias(usuarios.alias()));
-    usuarios.insert();
-    usuarios.fieldByName(u"User"_s).setString(nome);
-    usuarios.fieldByName(u"Senha"_s).setBytes(cofrel::CodificaSenha(cofrel::bytesDaSenha(editSenha)));
-    usuarios.post();
-    if (!usuarios.findKey(nome))
-        throw cofrel::Error(u"O usuário %1 não foi encontrado em users.db depois de gravado."_s.arg(nome));
-    const int numero = int(usuarios.fieldByName(u"Numero"_s).asInteger());
+    cofrel::data::Transaction transacao(dados.database(), {QString(cofrel::data::UserTable::FileName)});
+    const int numero = usuarios.insert(nome, cofrel::CodificaSenha(cofrel::bytesDaSenha(editSenha)));
 
     cofrel::TabelasDoUsuario tabelas(cofrel::loginContext().dataDir(), numero);
     tabelas.copiaModelos();

@@ -25,8 +25,7 @@
 #include <optional>
 
 using namespace Qt::StringLiterals;
-using cofrel::data::Table;
-using cofrel::data::TableCloser;
+using cofrel::data::UserTable;
 
 namespace {
 
@@ -42,26 +41,20 @@ const QString &mensagemPrimeiraVez()
     return texto;
 }
 
-Table &tabelaUsuarios()
-{
-    Table &tabela = cofrel::forms().Dados->TableUser;
-    tabela.setIndexName(u"users"_s);
-    return tabela;
-}
-
-// Looks the user up on the open registry and compares the decoded password
-// with what was typed, exactly. The user's number when they agree. A name no
+// Looks the user up in the registry and compares the decoded password with
+// what was typed, exactly. The user's number when they agree. A name no
 // longer registered, or a stored password that is damaged, counts as a
 // wrong password.
-std::optional<int> confereSenha(Table &usuarios, const QString &nome, const QString &digitada)
+std::optional<int> confereSenha(const QString &nome, const QString &digitada)
 {
-    if (!usuarios.findKey(nome))
+    const std::optional<UserTable::Usuario> usuario = cofrel::dados().TableUser.find(nome);
+    if (!usuario)
         return std::nullopt;
     bool legivel = false;
-    const QByteArray senha = cofrel::DecodificaSenha(usuarios.fieldByName(u"Senha"_s).asBytes(), &legivel);
+    const QByteArray senha = cofrel::DecodificaSenha(usuario->senha, &legivel);
     if (!legivel || QString::fromLatin1(senha) != digitada)
         return std::nullopt;
-    return int(usuarios.fieldByName(u"Numero"_s).asInteger());
+    return usuario->numero;
 }
 
 } // namespace
@@ -130,18 +123,12 @@ bool TformCofrelLogin::preencheLista()
 {
     comboUsuario->clear();
     editSenha->clear();
-    Table &usuarios = tabelaUsuarios();
-    TableCloser fecha(usuarios);
-    usuarios.open();
+    UserTable &usuarios = cofrel::dados().TableUser;
     // A creation or deletion a crash cut short is finished first, so no
     // user is listed without files and no files outlive their user.
     cofrel::concluiTrabalhosInterrompidos(cofrel::loginContext().dataDir(),
-                                          [&](int numero) { return usuarios.gotoPrimaryKey(numero); });
-    usuarios.first();
-    while (!usuarios.eof()) {
-        comboUsuario->addItem(usuarios.fieldByName(u"User"_s).asString());
-        usuarios.next();
-    }
+                                          [&](int numero) { return usuarios.contains(numero); });
+    comboUsuario->addItems(usuarios.names());
     return comboUsuario->count() == 0;
 }
 
@@ -165,20 +152,14 @@ void TformCofrelLogin::buttonIniciarClick()
         return;
     }
     cofrel::LoginContext &contexto = cofrel::loginContext();
-    std::optional<int> numero;
-    {
-        Table &usuarios = tabelaUsuarios();
-        TableCloser fecha(usuarios);
-        usuarios.open();
-        contexto.UserName = comboUsuario->currentText();
-        numero = confereSenha(usuarios, contexto.UserName, editSenha->text());
-    }
+    contexto.UserName = comboUsuario->currentText();
+    const std::optional<int> numero = confereSenha(contexto.UserName, editSenha->text());
     if (!numero) {
         senhaIncorreta();
         return;
     }
     contexto.setUser(contexto.UserName, *numero);
-    cofrel::forms().Dados->setUserTables(contexto.FinTableName, contexto.DFinTableName);
+    cofrel::dados().setUserTables(contexto.FinTableName, contexto.DFinTableName);
     done(cofrel::mrOk);
 }
 
@@ -217,23 +198,20 @@ void TformCofrelLogin::buttonExcluirClick()
         // The hourglass covers the work only; it is lifted before the
         // window waits on the person again (a message, the new-user window).
         cofrel::WaitCursor espera;
-        {
-            Table &usuarios = tabelaUsuarios();
-            TableCloser fecha(usuarios);
-            usuarios.open();
-            cofrel::loginContext().UserName = comboUsuario->currentText();
-            if (const std::optional<int> numero =
-                    confereSenha(usuarios, cofrel::loginContext().UserName, editSenha->text())) {
-                // The row goes first: the user is gone whatever becomes of the
-                // files. The note lets the next start remove files a crash
-                // left behind.
-                const QString pasta = cofrel::loginContext().dataDir();
-                const cofrel::MarcaDeTrabalho marca(pasta, cofrel::MarcaDeTrabalho::Tipo::Exclusao, *numero);
-                usuarios.deleteRow();
-                cofrel::apagaArquivosDaMascara(pasta, u"F%1.*"_s.arg(*numero));
-                cofrel::apagaArquivosDaMascara(pasta, u"D%1.*"_s.arg(*numero));
-                apagado = true;
-            }
+        cofrel::loginContext().UserName = comboUsuario->currentText();
+        if (const std::optional<int> numero = confereSenha(cofrel::loginContext().UserName, editSenha->text())) {
+            // The row goes first: the user is gone whatever becomes of the
+            // files. The note lets the next start remove files a crash
+            // left behind.
+            TDados &dados = cofrel::dados();
+            const QString pasta = cofrel::loginContext().dataDir();
+            const cofrel::MarcaDeTrabalho marca(pasta, cofrel::MarcaDeTrabalho::Tipo::Exclusao, *numero);
+            dados.TableUser.remove(*numero);
+            dados.database().detach(u"f%1.db"_s.arg(*numero));
+            dados.database().detach(u"d%1.db"_s.arg(*numero));
+            cofrel::apagaArquivosDaMascara(pasta, u"F%1.*"_s.arg(*numero));
+            cofrel::apagaArquivosDaMascara(pasta, u"D%1.*"_s.arg(*numero));
+            apagado = true;
         }
         if (apagado)
             vazia = preencheLista();

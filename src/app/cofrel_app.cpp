@@ -12,7 +12,6 @@
 #include "app/single_instance.h"
 #include "app/montagem_janela.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "planning/cofrel_inclui_mes.h"
@@ -40,9 +39,8 @@ ProgramFolders initialiseModule()
 void createForms()
 {
     Forms &f = forms();
-    data::Database::setAliasFolder(QString(data::AliasCofrel), loginContext().dataDir());
     f.CofrelMain = new TformCofrelMain();
-    f.Dados = new TDados();
+    f.Dados = new TDados(loginContext().dataDir());
     f.CofrelInclui = new TformCofrelInclui();
     f.IncluirValor = new TformIncluirValor();
     f.Planejamento = new TformPlanejamento();
@@ -61,7 +59,6 @@ void destroyForms()
     delete f.Dados;
     delete f.CofrelMain;
     f = Forms{};
-    data::Database::closeAll();
 }
 
 int runCofrel(int argc, char *argv[])

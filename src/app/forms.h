@@ -23,5 +23,7 @@ struct Forms {
 };
 
 Forms &forms();
+// The data module; throws while it has not been created.
+TDados &dados();
 
 } // namespace cofrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "data/lock_wait.h"
-
 #include <exception>
 #include <utility>
 
@@ -14,11 +12,9 @@ void reportUnknownError() noexcept;
 
 // Runs \a f and hands any failure to the default error handler, so that no
 // exception ever crosses Qt's event loop. Returns false when \a f failed.
-// It is one operation of the person's: a locked table is waited for once.
 template <typename F>
 bool guarded(F &&f) noexcept
 {
-    const data::LockWaitOperation operation;
     try {
         std::forward<F>(f)();
         return true;

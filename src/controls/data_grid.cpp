@@ -1,14 +1,17 @@
 #include "controls/data_grid.h"
 
+#include "app/cofrel_uteis.h"
 #include "app/errors.h"
 #include "app/guard.h"
 #include "data/models.h"
 
+#include <QDate>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 // The vertical header of the grid: no numbers, only the marker of the
 // current row.
@@ -63,11 +66,30 @@ private:
     int m_marked = -1;
 };
 
+namespace {
+
+// Dates and amounts as the program writes them everywhere.
+class ValueDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        if (value.typeId() == QMetaType::QDate)
+            return cofrel::FormatData(value.toDate());
+        if (value.typeId() == QMetaType::Double)
+            return cofrel::FormatValor(value.toDouble());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+};
+
+} // namespace
+
 DataGrid::DataGrid(QWidget *parent)
     : QTableView(parent)
     , m_indicator(new RowIndicatorHeader(this))
 {
     setVerticalHeader(m_indicator);
+    setItemDelegate(new ValueDelegate(this));
     m_indicator->setMinimumWidth(12);
     m_indicator->setMaximumWidth(12);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -84,41 +106,37 @@ DataGrid::DataGrid(QWidget *parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DataGrid::keepCursorInSight);
 }
 
-// The scrollbar dragged or the wheel turned: the component's cursor stays
-// on a row the person sees, as the operations on the current row act on it.
-void DataGrid::keepCursorInSight()
-{
-    if (m_following || !m_cursorModel || !model() || model()->rowCount() == 0)
-        return;
-    const int top = rowAt(0);
-    if (top < 0)
-        return;
-    int bottom = rowAt(viewport()->height() - 1);
-    if (bottom < 0)
-        bottom = model()->rowCount() - 1;
-    const int current = currentIndex().isValid() ? currentIndex().row() : m_cursorModel->currentRow();
-    if (current >= top && current <= bottom)
-        return;
-    const int row = current < top ? top : bottom;
-    const int column = qMax(0, currentIndex().column());
-    selectionModel()->setCurrentIndex(model()->index(row, column),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
 void DataGrid::setModel(QAbstractItemModel *model)
 {
     for (const QMetaObject::Connection &c : std::as_const(m_connections))
         disconnect(c);
     m_connections.clear();
-    m_cursorModel = qobject_cast<cofrel::data::CursorModel *>(model);
     QTableView::setModel(model);
-    if (!m_cursorModel)
+    if (!model)
         return;
-    m_connections << connect(m_cursorModel, &cofrel::data::CursorModel::currentRowChanged, this,
-                             &DataGrid::followModel);
-    m_connections << connect(m_cursorModel, &cofrel::data::CursorModel::failed, this,
-                             [](const QString &message) { cofrel::reportError(cofrel::Error(message)); });
-    followModel(m_cursorModel->currentRow());
+    m_connections << connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::standOnFirstRow);
+    if (auto *rows = qobject_cast<cofrel::data::RowsModel *>(model)) {
+        m_connections << connect(rows, &cofrel::data::RowsModel::failed, this,
+                                 [](const QString &message) { cofrel::reportError(cofrel::Error(message)); },
+                                 Qt::QueuedConnection);
+    }
+    standOnFirstRow();
+}
+
+int DataGrid::currentRow() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void DataGrid::setCurrentRow(int row)
+{
+    if (!model() || row < 0 || row >= model()->rowCount()) {
+        m_indicator->setMarkedRow(-1);
+        return;
+    }
+    const QModelIndex index = model()->index(row, qMax(0, currentIndex().column()));
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
 }
 
 int DataGrid::indicatorRow() const
@@ -126,55 +144,36 @@ int DataGrid::indicatorRow() const
     return m_indicator->markedRow();
 }
 
-// The component moved: the marker follows at once, and so do the grid's
-// current row and selection for the first few moves since the program was
-// last idle; the moves of a walk over a long statement are gathered instead,
-// and the grid shows where the walk ended once the program is idle, rather
-// than moving row by row.
-void DataGrid::followModel(int row)
+// A result read anew stands on its first row, at the top.
+void DataGrid::standOnFirstRow()
 {
-    m_indicator->setMarkedRow(row);
-    m_pendingRow = row;
-    if (m_movesSinceIdle++ == 0)
-        QMetaObject::invokeMethod(this, &DataGrid::followWhenIdle, Qt::QueuedConnection);
-    if (m_movesSinceIdle <= ImmediateMoves)
-        applyFollow(row);
+    scrollToTop();
+    setCurrentRow(0);
 }
 
-void DataGrid::followWhenIdle()
+// The scrollbar dragged or the wheel turned: the current row moves onto
+// the screen, as the operations on the current row act on it.
+void DataGrid::keepCursorInSight()
 {
-    m_movesSinceIdle = 0;
-    if (m_pendingRow != m_appliedRow)
-        applyFollow(m_pendingRow);
-    if (currentIndex().isValid())
-        scrollTo(currentIndex());
-}
-
-void DataGrid::applyFollow(int row)
-{
-    m_appliedRow = row;
-    if (!model() || !selectionModel())
+    if (!model() || model()->rowCount() == 0)
         return;
-    m_following = true;
-    if (row < 0 || row >= model()->rowCount()) {
-        selectionModel()->clear();
-    } else {
-        const int column = qMax(0, currentIndex().column());
-        const QModelIndex index = model()->index(row, column);
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        scrollTo(index);
-    }
-    m_following = false;
+    const int top = rowAt(0);
+    if (top < 0)
+        return;
+    int bottom = rowAt(viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = model()->rowCount() - 1;
+    const int current = currentRow();
+    if (current >= top && current <= bottom)
+        return;
+    const QModelIndex index = model()->index(current < top ? top : bottom, qMax(0, currentIndex().column()));
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// The person moved (click, keys): the component's cursor follows.
 void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
-    if (m_following || !m_cursorModel || !current.isValid())
-        return;
-    cofrel::guarded([&] { m_cursorModel->setCurrentRow(current.row()); });
-    m_indicator->setMarkedRow(m_cursorModel->currentRow());
+    m_indicator->setMarkedRow(current.isValid() ? current.row() : -1);
 }
 
 void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)

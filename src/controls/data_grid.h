@@ -2,25 +2,23 @@
 
 #include <QTableView>
 
-namespace cofrel::data {
-class CursorModel;
-}
-
 class RowIndicatorHeader;
 
 // The data-aware grid of the statement and the plan: read-only, whole rows,
 // titles, column and row lines, and a row indicator whose marker stands on
-// the data component's current row. The grid's current row is the
-// component's cursor both ways; the caller sizes the columns.
+// the current row. The operations on "the current row" act on the row the
+// person sees marked: a fresh result stands on its first row, and
+// scrolling keeps the current row on the screen. Dates are written as
+// "dd/mm/yyyy" and amounts with FormatValor; the caller sizes the columns.
 class DataGrid final : public QTableView {
     Q_OBJECT
 public:
     explicit DataGrid(QWidget *parent = nullptr);
 
-    // Takes a cofrel::data::CursorModel (QueryModel or TableModel); any
-    // other model is shown without a cursor.
     void setModel(QAbstractItemModel *model) override;
-    cofrel::data::CursorModel *cursorModel() const { return m_cursorModel; }
+    // The current row (-1: none) and a move to \a row, shown on the screen.
+    int currentRow() const;
+    void setCurrentRow(int row);
     // The row the indicator marks (-1: none).
     int indicatorRow() const;
 
@@ -34,17 +32,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    void followModel(int row);
-    void followWhenIdle();
-    void applyFollow(int row);
+    void standOnFirstRow();
     void keepCursorInSight();
 
     RowIndicatorHeader *m_indicator = nullptr;
-    cofrel::data::CursorModel *m_cursorModel = nullptr;
     QList<QMetaObject::Connection> m_connections;
-    static constexpr int ImmediateMoves = 8;
-    int m_movesSinceIdle = 0;
-    int m_pendingRow = -1;
-    int m_appliedRow = -1;
-    bool m_following = false;
 };

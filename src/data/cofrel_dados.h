@@ -1,39 +1,40 @@
 #pragma once
 
-#include "data/query.h"
-#include "data/table.h"
+#include "data/database.h"
+#include "data/queries.h"
+#include "data/tables.h"
 
-#include <QLatin1String>
 #include <QObject>
 
 namespace cofrel::data {
-class QueryModel;
-class TableModel;
+class PlanModel;
+class StatementModel;
 } // namespace cofrel::data
 
 // The data module: the six data components through which every window
-// reaches the tables of the alias Cofrel, and the data sources of the grids.
+// reaches the tables of the data folder (the alias Cofrel), and the data
+// sources of the two grids.
 class TDados final : public QObject {
     Q_OBJECT
+    // First: the components below work through it.
+    cofrel::data::Database m_database;
+
 public:
-    explicit TDados(QObject *parent = nullptr);
+    explicit TDados(const QString &dataFolder, QObject *parent = nullptr);
     ~TDados() override;
 
-    cofrel::data::Table TableUser; // users.db, index "users"
-    cofrel::data::Table TableFin;  // the user's f<N>.db, index field list "Data"
-    cofrel::data::Table TableDFin; // the user's d<N>.db, index field list "Dia;Data"
-    cofrel::data::Query Query;
-    cofrel::data::Query QuerySaldo;
-    cofrel::data::Query QueryD;
+    cofrel::data::Database &database() { return m_database; }
 
-    // Grid models: the statement over Query, the plan over TableDFin.
-    cofrel::data::QueryModel *DataSource4;
-    cofrel::data::TableModel *DataSource3;
+    cofrel::data::UserTable TableUser;       // users.db
+    cofrel::data::Table TableFin;            // the user's f<N>.db
+    cofrel::data::Table TableDFin;           // the user's d<N>.db
+    cofrel::data::StatementQuery Query;      // the statement
+    cofrel::data::SumQuery QuerySaldo;       // the balance and the chart's sums
+    cofrel::data::DueQuery QueryD;           // the due planned entries
+
+    cofrel::data::StatementModel *DataSource4; // the statement grid's model
+    cofrel::data::PlanModel *DataSource3;      // the planning grid's model
 
     // Points TableFin and TableDFin at the logged-in user's files.
     void setUserTables(const QString &finTableName, const QString &dfinTableName);
 };
-
-namespace cofrel::data {
-inline constexpr QLatin1String AliasCofrel("Cofrel");
-}

@@ -1,102 +1,75 @@
 #pragma once
 
-#include <QAbstractTableModel>
-#include <QHash>
-#include <QStringList>
+#include "data/tables.h"
 
-#include <vector>
+#include <QAbstractTableModel>
+
+#include <map>
 
 namespace cofrel::data {
 
-class Query;
-class Table;
+class StatementQuery;
 
-// A read-only grid model whose current row is the cursor of a data
-// component: the grid shows it and moves it.
-class CursorModel : public QAbstractTableModel {
+// The grids' models: read-only, one line per row, the values as they are
+// (dates as QDate, amounts as double) for the grid to write out. Reading
+// for the view happens inside Qt, where no exception may travel, so a
+// failure there is handed to failed() instead.
+class RowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    RowsModel(QStringList fields, QObject *parent);
 
-    virtual int currentRow() const = 0;
-    // Moves the component's cursor (may read from the engine and throw).
-    virtual void setCurrentRow(int row) = 0;
-
-Q_SIGNALS:
-    void currentRowChanged(int row);
-    // Reading for the view failed (the view asks from inside Qt, where no
-    // exception may travel); the grid reports the message.
-    void failed(const QString &message);
-};
-
-// Read-only grid model over a query's rows, showing the chosen fields.
-// It has every row of the result from the start, but reads from the query
-// only the rows the view shows; its current row is the query's cursor
-// (currentRow()/setCurrentRow()).
-class QueryModel final : public CursorModel {
-    Q_OBJECT
-public:
-    QueryModel(Query &query, QStringList fields, QObject *parent = nullptr);
-
-    int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    bool canFetchMore(const QModelIndex &parent) const override;
-    void fetchMore(const QModelIndex &parent) override;
+    // The row shown at \a row. Throws when it cannot be read.
+    virtual Lancamento row(int row) const = 0;
 
-    int currentRow() const override;
-    void setCurrentRow(int row) override;
+Q_SIGNALS:
+    void failed(const QString &message) const;
 
-    // Rows handed to the view per fetchMore(): a screenful and some, so a
-    // refresh reads little more than the grid shows (each row read costs
-    // about as much as drawing one).
-    static constexpr int FetchChunk = 64;
+private:
+    QStringList m_fields;
+    mutable bool m_failed = false; // reported once until the next reset
+};
+
+// The statement: its row count is known when it opens, its rows are read a
+// page at a time as the view shows them, and a few pages are kept.
+class StatementModel final : public RowsModel {
+    Q_OBJECT
+public:
+    StatementModel(StatementQuery &query, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    Lancamento row(int row) const override;
+
+    static constexpr int PageRows = 64;
+    static constexpr size_t KeptPages = 4;
 
 private:
     void reset();
-    bool holds(int row) const;
-    void fetchAndPublishUpTo(int rows);
-    void publishUpTo(int rows);
-    void followPosition(int row);
-    Query &m_query;
-    QStringList m_fields;
-    std::vector<int> m_columns; // query column of each shown field
+    StatementQuery &m_query;
     int m_rows = 0;
-    mutable bool m_fetchFailed = false;
+    mutable std::map<int, std::vector<Lancamento>> m_pages; // by page number
+    mutable std::vector<int> m_recent;                     // page numbers, most recent last
 };
 
-// Read-only grid model over a table in the order of its current index.
-// Rows are read when the table opens or changes; the current row follows
-// the table's position both ways.
-class TableModel final : public CursorModel {
+// The plan, a few dozen rows, read whole at every reload.
+class PlanModel final : public RowsModel {
     Q_OBJECT
 public:
-    TableModel(Table &table, QStringList fields, QObject *parent = nullptr);
+    PlanModel(Table &plan, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Lancamento row(int row) const override;
+    int rowOf(qint64 transacao) const; // -1 when none
 
-    int currentRow() const override;
-    void setCurrentRow(int row) override; // moves the table
-
-    void reload();
+    void reload(); // throws
+    void clear();
 
 private:
-    void tableMoved();
-    Table &m_table;
-    QStringList m_fields;
-    std::vector<qint64> m_ids;
-    std::vector<QVariantList> m_rows;
-    QHash<qint64, int> m_rowOfId;
-    bool m_loadedOpen = false;
-    int m_lastCurrent = -1;
+    Table &m_plan;
+    std::vector<Lancamento> m_rows;
 };
-
-// Display text of a value in a grid: dates as "dd/mm/yyyy", amounts with
-// FormatValor, the rest as text.
-QString displayText(const QVariant &value);
 
 } // namespace cofrel::data

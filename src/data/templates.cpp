@@ -1,7 +1,8 @@
 #include "data/templates.h"
 
 #include "app/errors.h"
-#include "data/layouts.h"
+#include "data/schema.h"
+#include "data/upkeep.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,6 @@ namespace cofrel::data {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
 // Runs \a work on a private connection to the file \a path.
 template <typename Work>
@@ -51,20 +50,20 @@ void removeTable(const QString &path)
     }
 }
 
-void writeTemplate(const QString &path, const TableLayout &layout)
+void writeTemplate(const QString &path, const TableSchema &schema)
 {
     removeTable(path);
     {
         // The file exists owner-only before the engine writes into it.
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OwnerOnly))
+        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OwnerOnlyFile))
             throw Error(u"Não foi possível criar o arquivo %1."_s.arg(QDir::toNativeSeparators(path)),
                         file.errorString());
     }
     withFile(path, [&](QSqlDatabase &db) -> QString {
         QSqlQuery q(db);
         q.exec(u"PRAGMA journal_mode = DELETE"_s);
-        for (const QString &statement : layout.ddl) {
+        for (const QString &statement : QStringList{schema.create} + schema.indexes) {
             if (!q.exec(statement.arg(u"main"_s)))
                 return q.lastError().text();
         }
@@ -104,15 +103,15 @@ void createTemplates(const QString &dataDir)
     if (!dir.exists()) {
         if (!QDir().mkpath(folder))
             throw Error(u"Não foi possível criar a pasta de dados %1."_s.arg(QDir::toNativeSeparators(folder)));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(folder, OwnerOnlyFolder);
     }
-    writeTemplate(dir.filePath(u"fin.DB"_s), finLayout());
-    writeTemplate(dir.filePath(u"dfin.DB"_s), dfinLayout());
+    writeTemplate(dir.filePath(u"fin.DB"_s), finSchema());
+    writeTemplate(dir.filePath(u"dfin.DB"_s), dfinSchema());
 
     const QString users = dir.filePath(u"users.db"_s);
     const QFileInfo info(users);
     if (!info.exists() || info.size() == 0 || !holdsUsers(users))
-        writeTemplate(users, usersLayout());
+        writeTemplate(users, usersSchema());
 }
 
 } // namespace cofrel::data

@@ -11,8 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions OwnerOnlyFolder = OwnerOnlyFile | QFile::ExeOwner;
 // What QFileInfo reports of the bits above: the owner's and, for the
 // process's own files, the user's.
 constexpr QFile::Permissions UserBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;

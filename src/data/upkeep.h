@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
 namespace cofrel::data {
+
+// What the program makes in the data folder is its owner's alone.
+inline constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+inline constexpr QFile::Permissions OwnerOnlyFolder = OwnerOnlyFile | QFile::ExeOwner;
 
 // Housekeeping of the data folder at start-up: what the program keeps
 // there is its owner's alone, and nothing of an interrupted write stays.

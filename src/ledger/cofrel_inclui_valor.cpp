@@ -13,8 +13,6 @@
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
-#include "data/table.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -27,13 +25,6 @@
 
 using namespace cofrel;
 
-struct TformIncluirValor::Lancamento {
-    QDate data;
-    QString descricao;
-    int categoria;
-    double valor;
-};
-
 namespace {
 
 constexpr QSize ClientSize(388, 250);
@@ -43,14 +34,6 @@ QString mascaraData()
 {
     const QString sep = u'\\' + QString(separadorData());
     return u"99" + sep + u"99" + sep + u"9999; ";
-}
-
-TDados &dados()
-{
-    TDados *d = forms().Dados;
-    if (!d)
-        throw Error(QStringLiteral("O módulo de dados ainda não foi criado."));
-    return *d;
 }
 
 [[noreturn]] void lancamentoNaoEncontrado(qint64 transacao, const QString &file)
@@ -129,8 +112,9 @@ void TformIncluirValor::criaControles()
     setTabOrder(m_buttonOK, m_buttonSair);
 }
 
-void TformIncluirValor::setTrabalhoNaMesmaTransacao(std::function<void()> work)
+void TformIncluirValor::setTrabalhoNaMesmaTransacao(const QStringList &arquivos, std::function<void()> work)
 {
+    m_arquivosExtra = arquivos;
     m_trabalhoExtra = std::move(work);
 }
 
@@ -180,17 +164,14 @@ void TformIncluirValor::limpaParaNovo()
 void TformIncluirValor::carregaParaEdicao()
 {
     data::Table &fin = dados().TableFin;
-    data::IndexSwitch byIdentity(fin, QStringLiteral("Transacao"));
-    data::TableCloser closer(fin);
-    fin.open();
-    if (!fin.findKey(m_entryMode.transacao()))
+    const std::optional<data::Lancamento> row = fin.find(m_entryMode.transacao());
+    if (!row)
         lancamentoNaoEncontrado(m_entryMode.transacao(), fin.tableName());
-    const double valor = fin.fieldByName(QStringLiteral("Valor")).asFloat();
-    m_editData->setText(FormatData(fin.fieldByName(QStringLiteral("Data")).asDate()));
-    m_editDescricao->setText(fin.fieldByName(QStringLiteral("Descricao")).asString());
-    m_comboCategoria->setCurrentIndex(int(fin.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
-    m_editValor->setText(FormatValor(std::fabs(valor)));
-    m_comboCredito->setCurrentIndex(valor > 0 ? TipoCredito : TipoDebito);
+    m_editData->setText(FormatData(row->data));
+    m_editDescricao->setText(row->descricao);
+    m_comboCategoria->setCurrentIndex(row->categoria - 1);
+    m_editValor->setText(FormatValor(std::fabs(row->valor)));
+    m_comboCredito->setCurrentIndex(row->valor > 0 ? TipoCredito : TipoDebito);
 }
 
 void TformIncluirValor::changeEvent(QEvent *event)
@@ -206,6 +187,7 @@ void TformIncluirValor::done(int result)
 {
     m_editData->setText(QString());
     m_trabalhoExtra = nullptr;
+    m_arquivosExtra.clear();
     QDialog::done(result);
 }
 
@@ -268,8 +250,8 @@ void TformIncluirValor::buttonOKClick()
         m_editValor->setFocus(Qt::OtherFocusReason);
         return;
     }
-    Lancamento lancamento{*dataLida, m_editDescricao->text().trimmed(), m_comboCategoria->currentIndex() + 1,
-                          *valorLido};
+    data::Lancamento lancamento{m_entryMode.novo() ? 0 : m_entryMode.transacao(), *dataLida,
+                                m_editDescricao->text().trimmed(), m_comboCategoria->currentIndex() + 1, *valorLido};
     if (m_comboCredito->currentIndex() == TipoDebito)
         lancamento.valor = -lancamento.valor;
     if (lancamento.valor == 0)
@@ -280,30 +262,17 @@ void TformIncluirValor::buttonOKClick()
     done(mrOk);
 }
 
-void TformIncluirValor::grava(const Lancamento &lancamento)
+void TformIncluirValor::grava(const data::Lancamento &lancamento)
 {
     data::Table &fin = dados().TableFin;
-    std::optional<data::IndexSwitch> byIdentity;
-    if (!m_entryMode.novo())
-        byIdentity.emplace(fin, QStringLiteral("Transacao"));
-    data::TableCloser closer(fin);
-    fin.openToWrite();
-    // Declared after the closer: rolled back before the table closes.
+    // With work to store alongside, both go in one transaction.
     std::optional<data::Transaction> transaction;
     if (m_trabalhoExtra)
-        transaction.emplace(data::Database::forAlias(fin.alias()));
-    if (m_entryMode.novo()) {
-        fin.insert();
-    } else {
-        if (!fin.findKey(m_entryMode.transacao()))
-            lancamentoNaoEncontrado(m_entryMode.transacao(), fin.tableName());
-        fin.edit();
-    }
-    fin.fieldByName(QStringLiteral("Data")).setDate(lancamento.data);
-    fin.fieldByName(QStringLiteral("Descricao")).setString(lancamento.descricao);
-    fin.fieldByName(QStringLiteral("Categoria")).setInteger(lancamento.categoria);
-    fin.fieldByName(QStringLiteral("Valor")).setFloat(lancamento.valor);
-    fin.post();
+        transaction.emplace(dados().database(), QStringList{fin.tableName()} + m_arquivosExtra);
+    if (m_entryMode.novo())
+        fin.insert(lancamento);
+    else if (!fin.update(lancamento))
+        lancamentoNaoEncontrado(m_entryMode.transacao(), fin.tableName());
     if (m_trabalhoExtra) {
         m_trabalhoExtra();
         transaction->commit();

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -11,6 +12,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class TGradBtn;
+
+namespace cofrel::data {
+struct Lancamento;
+}
 
 // The one dialog through which a transaction enters or changes in the
 // ledger. The caller shows it in one of its modes (for NovoPreenchido
@@ -60,9 +65,10 @@ public:
     TGradBtn *buttonSair() const { return m_buttonSair; }
 
     // Work that must be stored with the next save or not at all (the
-    // due-entry check advances its plan here): OK runs it in the same
-    // transaction as the row. Cleared at every close.
-    void setTrabalhoNaMesmaTransacao(std::function<void()> work);
+    // due-entry check advances its plan here), writing to the table files
+    // \a arquivos: OK runs it in the same transaction as the row. Cleared
+    // at every close.
+    void setTrabalhoNaMesmaTransacao(const QStringList &arquivos, std::function<void()> work);
 
     // The date box as shown, blanks included ("  /  /    " when empty).
     QString textoData() const;
@@ -86,12 +92,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Lancamento;
     void criaControles();
     void FormShow();
     void limpaParaNovo();
     void carregaParaEdicao();
-    void grava(const Lancamento &lancamento);
+    void grava(const cofrel::data::Lancamento &lancamento);
 
     EntryMode m_entryMode = EntryMode::NovoLancamento;
     cofrel::FormActivation m_ativacao;
@@ -104,6 +109,7 @@ private:
     TGradBtn *m_buttonOK = nullptr;
     TGradBtn *m_buttonSair = nullptr;
     std::function<void()> m_trabalhoExtra;
+    QStringList m_arquivosExtra;
 };
 
 inline constexpr TformIncluirValor::EntryMode TformIncluirValor::EntryMode::NovoLancamento{Tipo::NovoLancamento, 0};

@@ -46,14 +46,6 @@ namespace {
 constexpr QSize ClientSize(497, 431);
 constexpr int IntervaloVerificacao = 120000; // two minutes
 
-TDados &dados()
-{
-    TDados *d = forms().Dados;
-    if (!d)
-        throw Error(QStringLiteral("O módulo de dados ainda não foi criado."));
-    return *d;
-}
-
 TformIncluirValor &dialogoValor()
 {
     TformIncluirValor *d = forms().IncluirValor;
@@ -98,7 +90,6 @@ QFrame *criaPainel(QWidget *parent, const QString &name)
 
 TformCofrelMain::TformCofrelMain(QWidget *parent)
     : QWidget(parent)
-    , m_saldo(std::make_unique<extrato::SaldoAteHoje>())
 {
     setObjectName(QStringLiteral("formCofrelMain"));
     preparaJanela(this, QString::fromUtf16(AppTitle), ClientSize, Borda::SemFechar);
@@ -251,7 +242,7 @@ void TformCofrelMain::FormActivate()
 
 void TformCofrelMain::ligaDados()
 {
-    data::QueryModel *model = dados().DataSource4;
+    data::StatementModel *model = dados().DataSource4;
     if (DBGrid->model() == model)
         return;
     DBGrid->setModel(model);
@@ -286,7 +277,7 @@ void TformCofrelMain::atualizaSaldo()
 {
     const QDate hoje = cofrel::clock::today();
     labelSaldo->setText(u"Saldo em " + FormatData(hoje) + u':');
-    const double saldo = m_saldo->valor(dados().QuerySaldo, loginContext().FinTableName, hoje);
+    const double saldo = extrato::calculaSaldo(dados().QuerySaldo, loginContext().FinTableName, hoje);
     editSaldo->setText(FormatValor(saldo));
     QPalette palette = editSaldo->palette();
     palette.setColor(QPalette::Text, toQColor(saldo < 0 ? clRed : clWindowText));
@@ -301,8 +292,12 @@ void TformCofrelMain::atualizaExtrato()
 
 bool TformCofrelMain::extratoVazio() const
 {
-    data::Query &query = dados().Query;
-    return !query.isOpen() || query.isEmpty();
+    return dados().Query.rowCount() == 0 || DBGrid->currentRow() < 0;
+}
+
+qint64 TformCofrelMain::transacaoAtual() const
+{
+    return dados().DataSource4->row(DBGrid->currentRow()).transacao;
 }
 
 void TformCofrelMain::comboPeriodoGraficoChange()
@@ -331,8 +326,7 @@ void TformCofrelMain::buttonAlteraValorClick()
 {
     if (extratoVazio())
         return;
-    const qint64 transacao = dados().Query.fieldByName(QStringLiteral("Transacao")).asInteger();
-    abreDialogoValor(TformIncluirValor::EntryMode::Edicao(transacao));
+    abreDialogoValor(TformIncluirValor::EntryMode::Edicao(transacaoAtual()));
 }
 
 void TformCofrelMain::buttonExcluiValorClick()
@@ -344,9 +338,7 @@ void TformCofrelMain::buttonExcluiValorClick()
         if (!interaction().question(QStringLiteral("Deseja realmente apagar este valor?"),
                                     QStringLiteral("Cofrel"), QuestionIcon::None))
             return;
-        TDados &d = dados();
-        const qint64 transacao = d.Query.fieldByName(QStringLiteral("Transacao")).asInteger();
-        extrato::apagaLancamento(d.TableFin, transacao);
+        dados().TableFin.remove(transacaoAtual());
         comboPeriodoChange();
     });
     retoma();
@@ -369,12 +361,14 @@ void TformCofrelMain::buttonPlanejaClick()
 void TformCofrelMain::buttonClipboardClick()
 {
     if (TabControl->tabIndex() == 0) {
-        QByteArray memoria = retomaRelatorioDoClipboard();
-        memo->guardaRelatorio({}); // the box lets go of the last report too
-        const QByteArray report = montaRelatorioExtrato(dados().Query, comboPeriodo->currentText(),
-                                                        editSaldo->text(), std::move(memoria));
-        memo->guardaRelatorio(report);
+        // A copy cut short keeps the lines made so far in the box, and the
+        // clipboard keeps what it held.
+        QByteArray report;
+        const auto guardaNaCaixa = qScopeGuard([&] { memo->guardaRelatorio(report); });
+        montaRelatorioExtrato(report, dados().Query, comboPeriodo->currentText(), editSaldo->text());
         copiaRelatorioParaClipboard(report);
+        // The walk ends on the statement's last row.
+        DBGrid->setCurrentRow(dados().Query.rowCount() - 1);
     } else if (panelGrafico->Chart) {
         panelGrafico->Chart->copyToClipboard();
     }

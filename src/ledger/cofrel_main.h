@@ -7,7 +7,6 @@
 
 #include "ledger/cofrel_inclui_valor.h"
 
-#include <memory>
 #include <optional>
 
 class AbasPrincipal;
@@ -21,10 +20,6 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class TGradBtn;
-
-namespace cofrel::extrato {
-class SaldoAteHoje;
-}
 
 // The working window: the statement with the balance to date, the expense
 // chart, and the buttons of the program. It is created at start-up before
@@ -98,10 +93,10 @@ private:
     void atualizaSaldo();
     void atualizaExtrato();
     bool extratoVazio() const;
+    qint64 transacaoAtual() const;
     void abreDialogoValor(TformIncluirValor::EntryMode entryMode);
 
     // Set by a show, spent by the activation that follows it: returning
     // from the window's own modal dialogs must not start the check again.
     bool m_activacaoPendente = false;
-    std::unique_ptr<cofrel::extrato::SaldoAteHoje> m_saldo;
 };

@@ -8,7 +8,6 @@
 #include "app/montagem_janela.h"
 #include "controls/cores.h"
 #include "data/cofrel_dados.h"
-#include "data/query.h"
 #include "ledger/cores_fatias.h"
 #include "ledger/grafico_pizza.h"
 
@@ -51,14 +50,6 @@ QDate inicioDoPeriodo(int index, const QDate &hoje)
     return hoje.addDays(-*Periodos[size_t(index)].days);
 }
 
-TDados &dados()
-{
-    TDados *d = forms().Dados;
-    if (!d)
-        throw Error(u"O módulo de dados ainda não foi criado."_s);
-    return *d;
-}
-
 const QStringList &nomesDasCategorias()
 {
     const QStringList &names = loginContext().CategoryNames;
@@ -66,9 +57,9 @@ const QStringList &nomesDasCategorias()
 }
 
 // Cents only: float dust never makes a slice, nor shows as "-0.00".
-double somaGastos(data::Query &query)
+double emCentavos(double soma)
 {
-    return std::fabs(ArredondaCentavos(query.singleValueAsFloat()));
+    return std::fabs(ArredondaCentavos(soma));
 }
 
 QLineEdit *criaCaixa(QWidget *parent, const QString &name, const QRect &geometry)
@@ -144,8 +135,8 @@ PainelGrafico::PainelGrafico(QWidget *parent)
 
 void PainelGrafico::atualiza(const QLineEdit &editSaldo)
 {
-    data::Query &query = dados().QuerySaldo;
-    const QString tabela = loginContext().FinTableName.chopped(qMin(3, loginContext().FinTableName.size()));
+    data::SumQuery &query = dados().QuerySaldo;
+    const QString &tabela = loginContext().FinTableName;
     const QDate hoje = clock::today();
     const QDate inicio = inicioDoPeriodo(comboPeriodoGrafico->currentIndex(), hoje);
 
@@ -154,25 +145,13 @@ void PainelGrafico::atualiza(const QLineEdit &editSaldo)
     // The colour table bounds the categories the chart can show.
     const qsizetype count = qMin(categorias.size(), qsizetype(CoresFatias.size()));
     for (qsizetype i = 0; i < count; ++i) {
-        query.setSql(data::Sql::categorySum(tabela));
-        query.bindDate(u"now"_s, hoje);
-        query.bindInteger(u"categ"_s, i + 1);
-        query.bindDate(u"inicio"_s, inicio);
-        data::QueryCloser closer(query);
-        query.open();
-        const double gasto = somaGastos(query);
+        const double gasto = emCentavos(query.categorySum(tabela, hoje, inicio, int(i + 1)));
         if (gasto != 0.0)
             Chart->addSlice(gasto, categorias.at(i), CoresFatias[size_t(i)]);
     }
 
-    query.setSql(data::Sql::periodSum(tabela));
-    query.bindDate(u"now"_s, hoje);
-    query.bindDate(u"inicio"_s, inicio);
-    data::QueryCloser closer(query);
-    query.open();
+    const double total = emCentavos(query.periodSum(tabela, hoje, inicio));
     labelSaldo2->setText(u"Saldo em "_s + FormatData(hoje) + u':');
-    const double total = somaGastos(query);
-    query.close();
     editDespesas->setText(FormatValor(total));
 
     editReceita->setText(editSaldo.text());

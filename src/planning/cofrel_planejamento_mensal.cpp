@@ -28,42 +28,12 @@ using namespace cofrel;
 
 namespace {
 
-const QString OrdemDoPlano = QStringLiteral("Dia;Data");
-
-// A row put into insert or edit is either posted or given up, so a failed
-// write never leaves the table half-way for the next action.
-class GravacaoPendente final {
-public:
-    explicit GravacaoPendente(data::Table &table) : m_table(table) {}
-    ~GravacaoPendente()
-    {
-        if (m_posted)
-            return;
-        try {
-            const auto state = m_table.state();
-            if (state == data::Table::State::Insert || state == data::Table::State::Edit)
-                m_table.cancel();
-        } catch (...) {
-        }
-    }
-    void post()
-    {
-        m_table.post();
-        m_posted = true;
-    }
-    GravacaoPendente(const GravacaoPendente &) = delete;
-    GravacaoPendente &operator=(const GravacaoPendente &) = delete;
-
-private:
-    data::Table &m_table;
-    bool m_posted = false;
-};
-
-void gravaResultado(data::Table &table, const TformIncluiMes &dialogo)
+// The dialog's results into \a row, as the plan keeps them.
+void leResultado(data::Lancamento &row, const TformIncluiMes &dialogo)
 {
-    table.fieldByName(QStringLiteral("Categoria")).setInteger(dialogo.PlanCategoria);
-    table.fieldByName(QStringLiteral("Descricao")).setString(dialogo.editDescricao()->text());
-    table.fieldByName(QStringLiteral("Valor")).setFloat(dialogo.PlanValor);
+    row.categoria = dialogo.PlanCategoria;
+    row.descricao = dialogo.editDescricao()->text();
+    row.valor = dialogo.PlanValor;
 }
 
 } // namespace
@@ -101,13 +71,6 @@ TformPlanejamento::TformPlanejamento(QWidget *parent)
     criaImagemFundo(this);
 }
 
-TDados &TformPlanejamento::dados()
-{
-    if (!forms().Dados)
-        throw Error(QStringLiteral("O módulo de dados não foi criado."));
-    return *forms().Dados;
-}
-
 TformIncluiMes &TformPlanejamento::dialogo()
 {
     if (!forms().IncluiMes)
@@ -135,21 +98,29 @@ void TformPlanejamento::hideEvent(QHideEvent *event)
 
 void TformPlanejamento::FormShow()
 {
-    TDados &d = dados();
-    if (DBGrid->model() != d.DataSource3) {
-        DBGrid->setModel(d.DataSource3);
+    data::PlanModel *model = dados().DataSource3;
+    if (DBGrid->model() != model) {
+        DBGrid->setModel(model);
         DBGrid->setColumnWidth(0, 31);
         DBGrid->setColumnWidth(1, 331);
         DBGrid->setColumnWidth(2, 82);
     }
-    d.TableDFin.setIndexFieldNames(OrdemDoPlano);
-    d.TableDFin.open();
-    d.TableDFin.first();
+    model->reload();
 }
 
 void TformPlanejamento::FormClose()
 {
-    dados().TableDFin.close();
+    dados().DataSource3->clear();
+}
+
+// The plan read again, the grid on the row of \a transacao (or on the row
+// at \a linha when that one is gone).
+void TformPlanejamento::releEFicaEm(qint64 transacao, int linha)
+{
+    data::PlanModel *model = dados().DataSource3;
+    model->reload();
+    const int row = model->rowOf(transacao);
+    DBGrid->setCurrentRow(row >= 0 ? row : qMin(linha, model->rowCount() - 1));
 }
 
 void TformPlanejamento::buttonIncluiValorClick()
@@ -163,62 +134,52 @@ void TformPlanejamento::buttonIncluiValorClick()
     if (dialog.exec() != mrOk)
         return;
 
-    const int dia = dialog.comboDia()->currentIndex() + 1;
-    const QDate vencimento = PrimeiroVencimento(dia, clock::today());
-    data::Table &plano = dados().TableDFin;
-    GravacaoPendente gravacao(plano);
-    plano.insert();
-    plano.fieldByName(QStringLiteral("Data")).setDate(vencimento);
-    plano.fieldByName(QStringLiteral("Dia")).setInteger(dia);
-    gravaResultado(plano, dialog);
-    gravacao.post();
+    data::Lancamento row;
+    row.dia = dialog.comboDia()->currentIndex() + 1;
+    row.data = PrimeiroVencimento(row.dia, clock::today());
+    leResultado(row, dialog);
+    releEFicaEm(dados().TableDFin.insert(row), DBGrid->currentRow());
 }
 
 void TformPlanejamento::buttonAlteraValorClick()
 {
-    data::Table &plano = dados().TableDFin;
-    if (plano.isEmpty())
+    if (dados().DataSource3->rowCount() == 0 || DBGrid->currentRow() < 0)
         return; // no row to prefill from: nothing to alter
 
-    const qint64 entrada = plano.currentId();
-    const int diaGravado = int(plano.fieldByName(QStringLiteral("Dia")).asInteger());
-    const double valor = plano.fieldByName(QStringLiteral("Valor")).asFloat();
+    data::Lancamento row = dados().DataSource3->row(DBGrid->currentRow());
     TformIncluiMes &dialog = dialogo();
-    dialog.comboDia()->setCurrentIndex(diaGravado - 1);
-    dialog.comboCategoria()->setCurrentIndex(int(plano.fieldByName(QStringLiteral("Categoria")).asInteger()) - 1);
-    dialog.comboCredito()->setCurrentIndex(valor >= 0 ? TipoCredito : TipoDebito);
-    dialog.editDescricao()->setText(plano.fieldByName(QStringLiteral("Descricao")).asString());
-    dialog.editValor()->setText(FormatValor(std::fabs(valor)));
+    dialog.comboDia()->setCurrentIndex(row.dia - 1);
+    dialog.comboCategoria()->setCurrentIndex(row.categoria - 1);
+    dialog.comboCredito()->setCurrentIndex(row.valor >= 0 ? TipoCredito : TipoDebito);
+    dialog.editDescricao()->setText(row.descricao);
+    dialog.editValor()->setText(FormatValor(std::fabs(row.valor)));
     if (dialog.exec() != mrOk)
         return;
 
-    // The dialog is modal, but the row is found again by identity so the
-    // write lands on the row that was prefilled.
-    if (plano.currentId() != entrada && !plano.gotoPrimaryKey(entrada))
-        throw Error(QStringLiteral("A entrada planejada não existe mais em %1.").arg(plano.tableName()));
-
-    const int dia = dialog.comboDia()->currentIndex() + 1;
-    GravacaoPendente gravacao(plano);
-    plano.edit();
     // The due date is recomputed only for a new day; the same day keeps
     // it, even when it has passed.
-    if (dia != diaGravado) {
-        plano.fieldByName(QStringLiteral("Dia")).setInteger(dia);
-        plano.fieldByName(QStringLiteral("Data")).setDate(PrimeiroVencimento(dia, clock::today()));
+    const int dia = dialog.comboDia()->currentIndex() + 1;
+    if (dia != row.dia) {
+        row.dia = dia;
+        row.data = PrimeiroVencimento(dia, clock::today());
     }
-    gravaResultado(plano, dialog);
-    gravacao.post();
+    leResultado(row, dialog);
+    data::Table &plano = dados().TableDFin;
+    if (!plano.update(row))
+        throw Error(QStringLiteral("A entrada planejada não existe mais em %1.").arg(plano.tableName()));
+    releEFicaEm(row.transacao, DBGrid->currentRow());
 }
 
 void TformPlanejamento::buttonExcluiValorClick()
 {
-    data::Table &plano = dados().TableDFin;
-    if (plano.isEmpty())
+    if (dados().DataSource3->rowCount() == 0 || DBGrid->currentRow() < 0)
         return;
     if (!interaction().question(QStringLiteral("Deseja realmente apagar este valor?"), QStringLiteral("Cofrel"),
                                 QuestionIcon::None))
         return;
-    plano.deleteRow();
+    const int linha = DBGrid->currentRow();
+    dados().TableDFin.remove(dados().DataSource3->row(linha).transacao);
+    releEFicaEm(0, linha); // the row after it, as a table moves after a delete
 }
 
 void TformPlanejamento::buttonVoltarClick()

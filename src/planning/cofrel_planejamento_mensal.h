@@ -3,13 +3,12 @@
 #include <QDialog>
 
 class DataGrid;
-class TDados;
 class TGradBtn;
 class TformIncluiMes;
 
 // The monthly planning window: lists the logged-in user's planned entries
 // and adds, alters and deletes them through the planned-entry dialog. The
-// plan table is open exactly while the window is shown.
+// plan is read when the window is shown and after each change.
 class TformPlanejamento final : public QDialog {
     Q_OBJECT
 public:
@@ -34,7 +33,7 @@ private:
     void buttonAlteraValorClick();
     void buttonExcluiValorClick();
     void buttonVoltarClick();
+    void releEFicaEm(qint64 transacao, int linha);
 
-    static TDados &dados();
     static TformIncluiMes &dialogo();
 };

@@ -3,10 +3,8 @@
 #include "app/clock.h"
 #include "app/cofrel_uteis.h"
 #include "app/interaction.h"
-#include "app/login_context.h"
 #include "app/modal_result.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "planning/plano_mensal.h"
 
@@ -21,46 +19,7 @@ namespace cofrel {
 
 namespace {
 
-// One due row as the query gave it; read in full before the first offer.
-struct Vencido {
-    qint64 transacao = 0;
-    int dia = 0;
-    QDate data;
-    int categoria = 0;
-    QString descricao;
-    double valor = 0.0;
-};
-
-data::Sql sqlVencidos()
-{
-    const QString plan = loginContext().DFinTableName;
-    return data::Sql::dueEntries(plan.left(plan.size() - 3));
-}
-
-std::vector<Vencido> leVencidos(data::Query &query)
-{
-    query.close();
-    query.clearSql();
-    query.setSql(sqlVencidos());
-    query.bindDate(QStringLiteral("now"), clock::today());
-    query.prepare();
-    query.open();
-    query.first();
-    std::vector<Vencido> rows;
-    for (; !query.eof(); query.next()) {
-        Vencido row;
-        row.transacao = query.fieldByName(QStringLiteral("Transacao")).asInteger();
-        row.dia = int(query.fieldByName(QStringLiteral("Dia")).asInteger());
-        row.data = query.fieldByName(QStringLiteral("Data")).asDate();
-        row.categoria = int(query.fieldByName(QStringLiteral("Categoria")).asInteger());
-        row.descricao = query.fieldByName(QStringLiteral("Descricao")).asString();
-        row.valor = query.fieldByName(QStringLiteral("Valor")).asFloat();
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-void preencheDialogo(TformIncluirValor &dialogo, const Vencido &row)
+void preencheDialogo(TformIncluirValor &dialogo, const data::Lancamento &row)
 {
     dialogo.editData()->setText(FormatData(row.data));
     dialogo.comboCategoria()->setCurrentIndex(row.categoria - 1);
@@ -72,11 +31,12 @@ void preencheDialogo(TformIncluirValor &dialogo, const Vencido &row)
 // The dialog holds the advance only while it offers this occurrence.
 class TrabalhoNaTransacao final {
 public:
-    TrabalhoNaTransacao(TformIncluirValor &dialogo, std::function<void()> work) : m_dialogo(dialogo)
+    TrabalhoNaTransacao(TformIncluirValor &dialogo, const QString &plano, std::function<void()> work)
+        : m_dialogo(dialogo)
     {
-        m_dialogo.setTrabalhoNaMesmaTransacao(std::move(work));
+        m_dialogo.setTrabalhoNaMesmaTransacao({plano}, std::move(work));
     }
-    ~TrabalhoNaTransacao() { m_dialogo.setTrabalhoNaMesmaTransacao({}); }
+    ~TrabalhoNaTransacao() { m_dialogo.setTrabalhoNaMesmaTransacao({}, {}); }
     TrabalhoNaTransacao(const TrabalhoNaTransacao &) = delete;
     TrabalhoNaTransacao &operator=(const TrabalhoNaTransacao &) = delete;
 
@@ -88,10 +48,11 @@ private:
 
 void ofereceLancamentosVencidos(TDados &dados, TformIncluirValor &dialogo)
 {
-    data::QueryCloser closeQuery(dados.QueryD);
-    const std::vector<Vencido> vencidos = leVencidos(dados.QueryD);
+    data::Table &plano = dados.TableDFin;
+    // Read whole before the first offer: no entry is offered twice in a run.
+    const std::vector<data::Lancamento> vencidos = dados.QueryD.due(plano.tableName(), clock::today());
 
-    for (const Vencido &row : vencidos) {
+    for (const data::Lancamento &row : vencidos) {
         preencheDialogo(dialogo, row);
         interaction().beep();
 
@@ -102,20 +63,15 @@ void ofereceLancamentosVencidos(TDados &dados, TformIncluirValor &dialogo)
         bool avancadoNaGravacao = false;
         int resultado = 0;
         {
-            TrabalhoNaTransacao work(dialogo, [&] {
+            TrabalhoNaTransacao work(dialogo, plano.tableName(), [&] {
                 avancadoNaGravacao = false;
-                avancaUmMes(dados.TableDFin, row.transacao, row.dia);
+                avancaUmMes(plano, row.transacao, row.dia);
                 avancadoNaGravacao = true;
             });
             resultado = dialogo.executa(TformIncluirValor::EntryMode::NovoPreenchido);
         }
-        if (resultado == mrOk && avancadoNaGravacao)
-            continue;
-
-        data::Database &db = data::Database::forAlias(dados.TableDFin.alias());
-        data::Transaction transaction(db);
-        avancaUmMes(dados.TableDFin, row.transacao, row.dia);
-        transaction.commit();
+        if (resultado != mrOk || !avancadoNaGravacao)
+            avancaUmMes(plano, row.transacao, row.dia);
     }
 }
 

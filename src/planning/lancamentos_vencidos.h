@@ -11,13 +11,13 @@ namespace cofrel {
 //
 // OK books the occurrence and advances the plan in one transaction, so
 // both are stored or neither is. Cancel and the close box advance the plan
-// alone, in a transaction of its own. The due rows are read once, before
-// the first offer, so no entry is offered twice in one run.
+// alone. The due rows are read once, before the first offer, so no entry
+// is offered twice in one run.
 //
-// Throws on an engine failure outside the dialog; QueryD and TableDFin are
-// then closed and TableDFin's index restored, and every entry is either
-// advanced or as it was. The caller pauses the timer before and, after it
-// returns, enables the timer and refreshes the statement and the chart.
+// Throws on an engine failure outside the dialog; every entry is then
+// either advanced or as it was. The caller pauses the timer before and,
+// after it returns, enables the timer and refreshes the statement and the
+// chart.
 void ofereceLancamentosVencidos(TDados &dados, TformIncluirValor &dialogo);
 
 } // namespace cofrel

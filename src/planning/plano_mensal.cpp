@@ -1,7 +1,7 @@
 #include "planning/plano_mensal.h"
 
 #include "app/cofrel_uteis.h"
-#include "data/table.h"
+#include "data/tables.h"
 
 namespace cofrel {
 
@@ -37,15 +37,11 @@ QDate ProximoVencimento(const QDate &stored, int dia)
 
 void avancaUmMes(data::Table &plano, qint64 transacao, int dia)
 {
-    data::TableCloser closer(plano);
-    plano.openToWrite();
-    data::IndexSwitch byIdentity(plano, QStringLiteral("Transacao"));
-    if (!plano.findKey(transacao))
+    std::optional<data::Lancamento> row = plano.find(transacao);
+    if (!row)
         return;
-    const QDate stored = plano.fieldByName(QStringLiteral("Data")).asDate();
-    plano.edit();
-    plano.fieldByName(QStringLiteral("Data")).setDate(ProximoVencimento(stored, dia));
-    plano.post();
+    row->data = ProximoVencimento(row->data, dia);
+    plano.update(*row);
 }
 
 } // namespace cofrel

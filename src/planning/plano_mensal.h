@@ -20,9 +20,8 @@ QDate PrimeiroVencimento(int dia, const QDate &today);
 QDate ProximoVencimento(const QDate &stored, int dia);
 
 // Moves the planned entry \a transacao of the plan table \a plano on by one
-// month (ProximoVencimento of its stored date). Opens the table, looks the
-// entry up by identity and closes the table again, restoring its index on
-// every way out. An entry that is no longer there is left alone.
+// month (ProximoVencimento of its stored date). An entry that is no longer
+// there is left alone.
 void avancaUmMes(data::Table &plano, qint64 transacao, int dia);
 
 } // namespace cofrel

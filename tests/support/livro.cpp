@@ -9,7 +9,7 @@
 #include "app/login_context.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
-#include "data/table.h"
+#include "data/tables.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "planning/cofrel_inclui_mes.h"
@@ -20,6 +20,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <QSqlQuery>
+
+#include <algorithm>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -33,7 +36,7 @@ Livro::Livro(const QDate &hoje, int janelas, const QString &nome)
     Forms &f = forms();
     if (janelas & Principal)
         f.CofrelMain = janela = new TformCofrelMain();
-    f.Dados = dados = new TDados();
+    f.Dados = dados = new TDados(pasta.dataDir());
     f.IncluirValor = dialogo = new TformIncluirValor();
     if (janelas & Planejamento) {
         f.Planejamento = planejamento = new TformPlanejamento();
@@ -63,58 +66,50 @@ Livro::~Livro()
 
 namespace {
 
-// A component of its own over one of the user's tables, so that the
-// windows' components are untouched.
+// A connection and a component of their own over one of the user's tables,
+// as another session would have, so that the windows' components are
+// untouched.
 struct Tabela {
-    explicit Tabela(const QString &nome) : tabela(QString(data::AliasCofrel), nome)
+    explicit Tabela(const QString &nome, bool plano)
+        : db(loginContext().dataDir())
+        , tabela(db, plano ? data::Table::Kind::Plan : data::Table::Kind::Ledger, nome)
     {
-        tabela.setIndexFieldNames(u"Transacao"_s);
-        tabela.open();
     }
-    ~Tabela() { tabela.close(); }
+    data::Database db;
     data::Table tabela;
 };
 
 QList<Lancamento> le(const QString &nome, bool plano)
 {
-    Tabela t(nome);
+    Tabela t(nome, plano);
     QList<Lancamento> rows;
-    for (t.tabela.first(); !t.tabela.eof(); t.tabela.next()) {
-        rows.append({t.tabela.fieldByName(u"Transacao"_s).asInteger(), t.tabela.fieldByName(u"Data"_s).asDate(),
-                     t.tabela.fieldByName(u"Descricao"_s).asString(),
-                     int(t.tabela.fieldByName(u"Categoria"_s).asInteger()),
-                     t.tabela.fieldByName(u"Valor"_s).asFloat(),
-                     plano ? int(t.tabela.fieldByName(u"Dia"_s).asInteger()) : 0});
-    }
+    for (const Lancamento &l : t.tabela.rows())
+        rows.append(l);
+    std::sort(rows.begin(), rows.end(), [](const Lancamento &a, const Lancamento &b) { return a.transacao < b.transacao; });
     return rows;
 }
 
 QString arquivo(const QString &nome)
 {
-    return data::Database::forAlias(QString(data::AliasCofrel)).resolveFile(nome);
+    return data::Database(loginContext().dataDir()).resolveFile(nome);
 }
 
 } // namespace
 
 qint64 Livro::insere(const Lancamento &linha)
 {
-    Tabela t(loginContext().FinTableName);
-    return gravaLinha(t.tabela, linha);
+    return Tabela(loginContext().FinTableName, false).tabela.insert(linha);
 }
 
 void Livro::insere(const QList<Lancamento> &linhas)
 {
-    Tabela t(loginContext().FinTableName);
-    data::Transaction transacao(data::Database::forAlias(t.tabela.alias()));
-    for (const Lancamento &l : linhas)
-        gravaLinha(t.tabela, l);
-    transacao.commit();
+    QList<Lancamento> copia = linhas;
+    gravaLinhas(loginContext().FinTableName, copia);
 }
 
 qint64 Livro::planeja(const Lancamento &linha)
 {
-    Tabela t(loginContext().DFinTableName);
-    return gravaLinha(t.tabela, linha);
+    return Tabela(loginContext().DFinTableName, true).tabela.insert(linha);
 }
 
 QList<Lancamento> Livro::lancamentos() const
@@ -165,49 +160,36 @@ void liberaEscrita(const QString &path, const QString &internalTable)
         executaNoArquivo(path, u"DROP TRIGGER IF EXISTS falha_%1_%2"_s.arg(internalTable, ev));
 }
 
-namespace {
-
-// A registry component of its own, so the windows' TableUser is untouched.
-struct Registro {
-    Registro() : tabela(QString(data::AliasCofrel), u"users.db"_s)
-    {
-        tabela.setIndexName(u"users"_s);
-        tabela.open();
-    }
-    ~Registro() { tabela.close(); }
-    data::Table tabela;
-};
-
-} // namespace
-
 QMap<QString, UsuarioGuardado> registro()
 {
     QMap<QString, UsuarioGuardado> usuarios;
-    Registro r;
-    for (r.tabela.first(); !r.tabela.eof(); r.tabela.next()) {
-        usuarios.insert(r.tabela.fieldByName(u"User"_s).asString(),
-                        {int(r.tabela.fieldByName(u"Numero"_s).asInteger()),
-                         r.tabela.fieldByName(u"Senha"_s).asBytes()});
-    }
+    const OutraConexao conexao(loginContext().dataDir() + u"users.db"_s);
+    QSqlQuery q = conexao.query();
+    q.exec(u"SELECT User, Numero, Senha FROM users"_s);
+    while (q.next())
+        usuarios.insert(q.value(0).toString(), {q.value(1).toInt(), q.value(2).toByteArray()});
     return usuarios;
 }
 
 void gravaSenhaGuardada(const QString &nome, const QByteArray &guardada)
 {
-    Registro r;
-    if (!r.tabela.findKey(nome))
+    const OutraConexao conexao(loginContext().dataDir() + u"users.db"_s);
+    QSqlQuery q = conexao.query();
+    q.prepare(u"UPDATE users SET Senha = :senha WHERE User = :nome"_s);
+    q.bindValue(u":senha"_s, guardada);
+    q.bindValue(u":nome"_s, nome);
+    if (!q.exec() || q.numRowsAffected() != 1)
         throw std::runtime_error("no such user");
-    r.tabela.edit();
-    r.tabela.fieldByName(u"Senha"_s).setBytes(guardada);
-    r.tabela.post();
 }
 
 void apagaDoRegistro(const QString &nome)
 {
-    Registro r;
-    if (!r.tabela.findKey(nome))
+    const OutraConexao conexao(loginContext().dataDir() + u"users.db"_s);
+    QSqlQuery q = conexao.query();
+    q.prepare(u"DELETE FROM users WHERE User = :nome"_s);
+    q.bindValue(u":nome"_s, nome);
+    if (!q.exec() || q.numRowsAffected() != 1)
         throw std::runtime_error("no such user");
-    r.tabela.deleteRow();
 }
 
 QStringList arquivosDaPasta(const TestFolder &pasta)

@@ -1,7 +1,7 @@
 #include "support/tabelas.h"
 
+#include "app/login_context.h"
 #include "data/database.h"
-#include "data/table.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -23,27 +23,13 @@ bool ehPlano(const QString &arquivo)
 
 } // namespace
 
-qint64 gravaLinha(data::Table &tabela, const Lancamento &linha)
-{
-    tabela.insert();
-    if (linha.dia)
-        tabela.fieldByName(u"Dia"_s).setInteger(linha.dia);
-    tabela.fieldByName(u"Data"_s).setDate(linha.data);
-    tabela.fieldByName(u"Descricao"_s).setString(linha.descricao);
-    tabela.fieldByName(u"Categoria"_s).setInteger(linha.categoria);
-    tabela.fieldByName(u"Valor"_s).setFloat(linha.valor);
-    tabela.post();
-    return tabela.currentId();
-}
-
 void gravaLinhas(const QString &arquivo, QList<Lancamento> &linhas)
 {
-    data::Table tabela(alias(), arquivo);
-    tabela.setIndexFieldNames(ehPlano(arquivo) ? u"Dia;Data"_s : u"Data"_s);
-    tabela.open();
-    data::Transaction transacao(data::Database::forAlias(alias()));
+    data::Database db(loginContext().dataDir());
+    data::Table tabela(db, ehPlano(arquivo) ? data::Table::Kind::Plan : data::Table::Kind::Ledger, arquivo);
+    data::Transaction transacao(db, {arquivo});
     for (Lancamento &l : linhas)
-        l.transacao = gravaLinha(tabela, l);
+        l.transacao = tabela.insert(l);
     transacao.commit();
 }
 

@@ -13,16 +13,7 @@
 #include <cmath>
 #include <functional>
 
-namespace cofrel::data {
-class Table;
-}
-
 namespace cofrel::test {
-
-inline QString alias()
-{
-    return QStringLiteral("Cofrel");
-}
 
 // Exact comparison of amounts: what a person reads, to the cent.
 inline qint64 centavos(double valor)
@@ -30,11 +21,9 @@ inline qint64 centavos(double valor)
     return std::llround(valor * 100.0);
 }
 
-// Appends \a linha to the open table (a planned entry when it has a day)
-// and returns the number the engine gave it.
-qint64 gravaLinha(data::Table &tabela, const Lancamento &linha);
 // Writes \a linhas into the ledger or plan file \a arquivo ("f1.db",
-// "d1.db") in one transaction and fills their numbers.
+// "d1.db") of the data folder in one transaction, through a connection of
+// its own, and fills in their numbers.
 void gravaLinhas(const QString &arquivo, QList<Lancamento> &linhas);
 
 // Every row of the ledger or plan file at \a caminho (a plan when its name

@@ -6,8 +6,9 @@
 #include "app/login_context.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
-#include "data/table.h"
+#include "data/tables.h"
 #include "data/templates.h"
+#include "data/upkeep.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,14 +51,11 @@ TestFolder::TestFolder()
 
     if (liveFolders()++ == 0)
         savedAppDir() = loginContext().AppDir;
-    data::Database::closeAll();
     loginContext().AppDir = appDir();
-    data::Database::setAliasFolder(QString(data::AliasCofrel), dataDir());
 }
 
 TestFolder::~TestFolder()
 {
-    data::Database::closeAll();
     LoginContext &context = loginContext();
     context.UserName.clear();
     context.UserNumber = 0;
@@ -79,20 +77,8 @@ QString TestFolder::dataDir() const
 
 int TestFolder::addUser(const QString &name, const QString &password)
 {
-    data::Table users(QString(data::AliasCofrel), u"users.db"_s);
-    users.setIndexName(u"users"_s);
-    int number = 0;
-    {
-        data::TableCloser closer(users);
-        users.open();
-        users.insert();
-        users.fieldByName(u"User"_s).setString(name);
-        users.fieldByName(u"Senha"_s).setBytes(CodificaSenha(password.toLatin1()));
-        users.post();
-        if (!users.findKey(name))
-            throw Error(u"O usuário %1 não foi gravado."_s.arg(name));
-        number = int(users.fieldByName(u"Numero"_s).asInteger());
-    }
+    data::Database db(dataDir());
+    const int number = data::UserTable(db).insert(name, CodificaSenha(password.toLatin1()));
 
     // The new user's tables are copies of every file of the templates.
     const QDir dir(dataDir());
@@ -103,7 +89,7 @@ int TestFolder::addUser(const QString &name, const QString &password)
             QFile::remove(dir.filePath(target));
             if (!QFile::copy(dir.filePath(file), dir.filePath(target)))
                 throw Error(u"Não foi possível copiar %1 para %2."_s.arg(file, target));
-            QFile::setPermissions(dir.filePath(target), QFile::ReadOwner | QFile::WriteOwner);
+            QFile::setPermissions(dir.filePath(target), data::OwnerOnlyFile);
         }
     };
     copyAll(u"fin"_s, u"f"_s);

@@ -7,9 +7,8 @@ namespace cofrel::test {
 
 // A throw-away program folder: AppDir with fundo.bmp and the help page,
 // and dados/ holding fresh empty templates (users.db, fin.DB, dfin.DB).
-// Points the login context's AppDir and the alias Cofrel at it for its
-// lifetime; on destruction closes every database and clears the login
-// context.
+// Points the login context's AppDir at it for its lifetime; on
+// destruction clears the login context.
 class TestFolder final {
 public:
     TestFolder();
