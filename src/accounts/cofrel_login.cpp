@@ -3,7 +3,7 @@
 #include "accounts/arquivos_usuario.h"
 #include "accounts/campo_senha.h"
 #include "accounts/cofrel_inclui_usuario.h"
-#include "accounts/wait_cursor.h"
+#include "app/wait_cursor.h"
 #include "accounts/senha.h"
 #include "app/errors.h"
 #include "app/forms.h"

@@ -10,6 +10,7 @@
 #include "app/interaction.h"
 #include "app/login_context.h"
 #include "app/montagem_janela.h"
+#include "app/wait_cursor.h"
 #include "controls/GradBtn.h"
 #include "controls/botao_cofrel.h"
 #include "controls/cores.h"
@@ -363,6 +364,7 @@ void TformCofrelMain::buttonClipboardClick()
     if (TabControl->tabIndex() == 0) {
         // A copy cut short keeps the lines made so far in the box, and the
         // clipboard keeps what it held.
+        const WaitCursor espera; // a long statement takes a while
         QByteArray report;
         const auto guardaNaCaixa = qScopeGuard([&] { memo->guardaRelatorio(report); });
         montaRelatorioExtrato(report, dados().Query, comboPeriodo->currentText(), editSaldo->text());
