@@ -1,8 +1,12 @@
 #include "data/tables.h"
 
+#include "app/errors.h"
 #include "data/database.h"
 #include "data/schema.h"
+#include "data/upkeep.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSqlRecord>
 
 namespace cofrel::data {
@@ -182,6 +186,99 @@ bool Table::remove(qint64 transacao)
                                schema, m_kind == Kind::Plan ? u"dfin"_s : u"fin"_s),
                            {{u":transacao"_s, transacao}}, WriteAction, m_fileName);
     return q.numRowsAffected() > 0;
+}
+
+// ---- Imports into a ledger -------------------------------------------------------
+
+namespace {
+
+constexpr int KeptBackups = 5;
+
+bool importsExist(Database &db, const QString &schema, const QString &file)
+{
+    QSqlQuery q = db.run(u"SELECT 1 FROM %1.sqlite_master WHERE name = 'importados'"_s.arg(schema), {}, ReadAction,
+                         file);
+    return nextRow(q, ReadAction, file);
+}
+
+} // namespace
+
+QSet<QString> Table::importedIdentities()
+{
+    const QString schema = m_db.attach(m_fileName);
+    QSet<QString> identities;
+    if (!importsExist(m_db, schema, m_fileName))
+        return identities;
+    QSqlQuery q = m_db.run(u"SELECT Identidade FROM %1.importados"_s.arg(schema), {}, ReadAction, m_fileName);
+    while (nextRow(q, ReadAction, m_fileName))
+        identities.insert(q.value(0).toString());
+    return identities;
+}
+
+std::vector<Lancamento> Table::rowsBetween(const QDate &first, const QDate &last)
+{
+    const QString schema = m_db.attach(m_fileName);
+    QSqlQuery q = m_db.run(u"SELECT * FROM %1 WHERE Data >= :primeiro AND Data <= :ultimo"_s.arg(schema),
+                           {{u":primeiro"_s, isoDate(first)}, {u":ultimo"_s, isoDate(last)}}, ReadAction, m_fileName);
+    const RowReader reader(q.record());
+    std::vector<Lancamento> rows;
+    while (nextRow(q, ReadAction, m_fileName))
+        rows.push_back(reader.read(q));
+    return rows;
+}
+
+QHash<QString, int> Table::usualCategories()
+{
+    const QString schema = m_db.attach(m_fileName);
+    QSqlQuery q = m_db.run(u"SELECT Descricao, Categoria, count(*) FROM %1 GROUP BY Descricao, Categoria"_s.arg(schema),
+                           {}, ReadAction, m_fileName);
+    QHash<QString, QHash<int, qint64>> counts; // folded description -> category -> rows
+    while (nextRow(q, ReadAction, m_fileName))
+        counts[textOf(q.value(0)).toCaseFolded()][q.value(1).toInt()] += q.value(2).toLongLong();
+    QHash<QString, int> usual;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        int best = 0;
+        qint64 most = 0;
+        for (auto c = it->cbegin(); c != it->cend(); ++c) {
+            if (c.value() > most || (c.value() == most && c.key() < best)) {
+                best = c.key();
+                most = c.value();
+            }
+        }
+        usual.insert(it.key(), best);
+    }
+    return usual;
+}
+
+qint64 Table::insertImported(const Lancamento &row, const QString &identity)
+{
+    const QString schema = m_db.attach(m_fileName);
+    m_db.run(u"CREATE TABLE IF NOT EXISTS %1.importados (Identidade TEXT PRIMARY KEY, Transacao INTEGER)"_s.arg(schema),
+             {}, WriteAction, m_fileName);
+    const qint64 transacao = insert(row);
+    m_db.run(u"INSERT INTO %1.importados (Identidade, Transacao) VALUES (:identidade, :transacao)"_s.arg(schema),
+             {{u":identidade"_s, identity}, {u":transacao"_s, transacao}}, WriteAction, m_fileName);
+    return transacao;
+}
+
+QString Table::backUp(const QDateTime &when)
+{
+    const QString path = m_db.resolveFile(m_fileName);
+    const QString base = tableNameOf(m_fileName);
+    const QDir dir(m_db.folder());
+    const QString copy = dir.filePath(base + u'.' + when.toString(u"yyyyMMdd-HHmmss"_s) + u".bak"_s);
+    // A copy of this very second already holds the state before it.
+    if (!QFile::exists(copy)) {
+        if (!QFile::copy(path, copy) || !QFile::setPermissions(copy, OwnerOnlyFile)) {
+            QFile::remove(copy);
+            throw Error(u"Não foi possível fazer a cópia de segurança de %1 em %2."_s.arg(
+                m_fileName, QDir::toNativeSeparators(copy)));
+        }
+    }
+    QStringList copies = dir.entryList({base + u".????????-??????.bak"_s}, QDir::Files, QDir::Name);
+    while (copies.size() > KeptBackups)
+        QFile::remove(dir.filePath(copies.takeFirst()));
+    return copy;
 }
 
 } // namespace cofrel::data

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -77,6 +80,21 @@ public:
     qint64 insert(const Lancamento &row); // the identity the engine gave it
     bool update(const Lancamento &row);   // false when the row is gone
     bool remove(qint64 transacao);        // false when the row is gone
+
+    // What an import of the bank's statement into a ledger needs: the
+    // identities the bank gave the rows imported before, the rows of a
+    // span of days, and the category the person chose most often for each
+    // description (letter case ignored).
+    QSet<QString> importedIdentities();
+    std::vector<Lancamento> rowsBetween(const QDate &first, const QDate &last);
+    QHash<QString, int> usualCategories();
+    // Books \a row under the bank's \a identity; the caller's Transaction
+    // holds the whole import. The identities live in a table of their own
+    // in the ledger file, made at the first import.
+    qint64 insertImported(const Lancamento &row, const QString &identity);
+    // Copies the file beside itself ("f7.20261209-101500.bak", owner-only)
+    // and keeps the last five copies; returns the copy's path.
+    QString backUp(const QDateTime &when);
 
 private:
     QString columns() const;

@@ -19,6 +19,7 @@ bool isOwnFile(const QString &name)
 {
     static const QRegularExpression own(
         u"^(?:(?:users|fin|dfin|[fd][0-9]+)\\.db(?:-journal)?"
+        u"|f[0-9]+\\.[0-9]{8}-[0-9]{6}\\.bak"
         u"|\\.cofrel-principal\\.db(?:-journal|-mj[0-9a-f]+)?"
         u"|\\.(?:incluindo|excluindo)-[0-9]+)$"_s,
         QRegularExpression::CaseInsensitiveOption);
