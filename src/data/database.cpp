@@ -251,7 +251,19 @@ QString Database::attach(const QString &fileName)
     }
     attachAs(schema, fileName, path);
     m_attached.insert(schema, now);
+    ++m_attachments;
     return schema;
+}
+
+QString Database::contentMark(const QString &fileName)
+{
+    const QString schema = attach(fileName);
+    // data_version moves with other connections' commits, total_changes()
+    // with this connection's writes.
+    QSqlQuery q = run(u"SELECT (SELECT data_version FROM %1.pragma_data_version()), total_changes()"_s.arg(schema),
+                      {}, u"ler a tabela"_s, fileName);
+    nextRow(q, u"ler a tabela"_s, fileName);
+    return u"%1:%2:%3"_s.arg(m_attachments).arg(q.value(0).toLongLong()).arg(q.value(1).toLongLong());
 }
 
 void Database::attachAs(const QString &schema, const QString &fileName, const QString &path)

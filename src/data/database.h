@@ -44,6 +44,9 @@ public:
     QString attach(const QString &fileName);
     // Lets go of \a fileName (a user's tables before they are deleted).
     void detach(const QString &fileName);
+    // A mark of what \a fileName holds: it differs after any write to it,
+    // by this connection or another, and after the file is attached anew.
+    QString contentMark(const QString &fileName);
 
     // Prepares \a sql, binds \a binds by name (":now") and runs it. Throws a
     // cofrel::Error naming \a fileName and saying what could not be done
@@ -81,6 +84,7 @@ private:
     bool m_mainFileIsTemporary = false;
     bool m_open = false;
     bool m_inTransaction = false;
+    quint64 m_attachments = 0; // attachments made, for contentMark()
     QString m_transactionFiles; // for a failed commit's message
     QHash<QString, Attached> m_attached; // by schema
 };

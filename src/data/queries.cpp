@@ -84,7 +84,10 @@ double SumQuery::sum(const QString &finFileName, const std::function<QString(con
 
 double SumQuery::balance(const QString &finFileName, const QDate &now)
 {
-    return sum(finFileName, sql::balance, {{u":now"_s, isoDate(now)}});
+    const QString key = finFileName + u'|' + isoDate(now) + u'|' + m_db.contentMark(finFileName);
+    if (key != m_saldo.key)
+        m_saldo = {key, sum(finFileName, sql::balance, {{u":now"_s, isoDate(now)}})};
+    return m_saldo.value;
 }
 
 double SumQuery::categorySum(const QString &finFileName, const QDate &now, const QDate &inicio, int categoria)

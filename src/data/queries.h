@@ -56,6 +56,13 @@ private:
     double sum(const QString &finFileName, const std::function<QString(const QString &)> &text,
                const QVariantMap &binds);
     Database &m_db;
+    // The balance reads nearly every row, and every refresh asks for it:
+    // it is summed again only when the file, its content or the day changed.
+    struct Saldo {
+        QString key; // file, day and content mark
+        double value = 0;
+    };
+    Saldo m_saldo;
 };
 
 // The planned entries of a user's plan that are due by \a now, in the
