@@ -14,10 +14,9 @@
 #include "app/login_context.h"
 #include "app/modal_result.h"
 #include "data/cofrel_dados.h"
-#include "data/conversions.h"
 #include "data/database.h"
+#include "data/schema.h"
 #include "ledger/cofrel_inclui_valor.h"
-#include "ledger/cofrel_main_extrato.h"
 #include "planning/lancamentos_vencidos.h"
 #include "planning/plano_mensal.h"
 
@@ -25,12 +24,13 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QMetaObject>
-#include <QScopeGuard>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 #include <unistd.h>
 
@@ -82,6 +82,17 @@ qint64 centavosDe(double valor)
     return std::llround(valor * 100.0);
 }
 
+// The highest number in the user's ledger (0 for none): a booking's new row
+// has it, as the engine never gives a number twice.
+qint64 ultimoLancamento()
+{
+    data::Database &db = dados().database();
+    const QString fin = dados().TableFin.tableName();
+    const QString leitura = u"ler a tabela"_s;
+    QSqlQuery q = db.run(u"SELECT max(Transacao) FROM %1"_s.arg(db.attach(fin)), {}, leitura, fin);
+    return data::nextRow(q, leitura, fin) ? q.value(0).toLongLong() : 0;
+}
+
 QJsonObject comoJson(const QDate &data, int categoria, const QString &descricao, qint64 centavos)
 {
     return {{u"data"_s, data::isoDate(data)},
@@ -131,10 +142,9 @@ Escritor::Escritor(const QString &pastaPrograma, quint64 semente)
 {
     LoginContext &contexto = loginContext();
     contexto.AppDir = pastaPrograma.endsWith(u'/') ? pastaPrograma : pastaPrograma + u'/';
-    data::Database::setAliasFolder(QString(data::AliasCofrel), contexto.dataDir());
     setInteraction(m_interacao.get());
     Forms &f = forms();
-    f.Dados = new TDados();
+    f.Dados = new TDados(contexto.dataDir());
     f.CofrelInclui = new TformCofrelInclui();
     f.IncluirValor = new TformIncluirValor();
     f.CofrelLogin = new TformCofrelLogin();
@@ -149,7 +159,6 @@ Escritor::~Escritor()
     delete f.CofrelInclui;
     delete f.Dados;
     f = Forms{};
-    data::Database::closeAll();
     setInteraction(nullptr);
 }
 
@@ -158,17 +167,16 @@ Escritor::~Escritor()
 std::vector<Escritor::Usuario> Escritor::leUsuarios()
 {
     std::vector<Usuario> usuarios;
-    data::Table &tabela = dados().TableUser;
-    tabela.setIndexName(u"users"_s);
-    data::TableCloser fecha(tabela);
-    tabela.open();
-    for (tabela.first(); !tabela.eof(); tabela.next()) {
+    data::UserTable &tabela = dados().TableUser;
+    for (const QString &nome : tabela.names()) {
+        const std::optional<data::UserTable::Usuario> usuario = tabela.find(nome);
+        if (!usuario)
+            throw Error(u"O usuário %1 está na lista mas não no registro."_s.arg(nome));
         bool legivel = false;
-        const QByteArray senha = DecodificaSenha(tabela.fieldByName(u"Senha"_s).asBytes(), &legivel);
+        const QByteArray senha = DecodificaSenha(usuario->senha, &legivel);
         if (!legivel)
             throw Error(u"A senha guardada de um usuário não se lê."_s);
-        usuarios.push_back({tabela.fieldByName(u"User"_s).asString(), senha,
-                            int(tabela.fieldByName(u"Numero"_s).asInteger())});
+        usuarios.push_back({usuario->nome, senha, usuario->numero});
     }
     return usuarios;
 }
@@ -181,29 +189,17 @@ void Escritor::entraComo(const Usuario &usuario)
 
 std::vector<Escritor::Linha> Escritor::leLancamentos()
 {
-    data::Table &fin = dados().TableFin;
-    data::TableCloser fecha(fin);
-    fin.open();
-    std::vector<qint64> ids;
-    std::vector<QVariantList> linhas;
-    fin.readRows({u"Data"_s}, ids, linhas);
     std::vector<Linha> resultado;
-    for (const qint64 id : ids)
-        resultado.push_back({id, 0, {}, 0, {}, 0});
+    for (const data::Lancamento &l : dados().TableFin.rows())
+        resultado.push_back({l.transacao, 0, {}, 0, {}, 0});
     return resultado;
 }
 
 std::vector<Escritor::Linha> Escritor::lePlano()
 {
-    data::Table &plano = dados().TableDFin;
-    data::TableCloser fecha(plano);
-    plano.open();
-    std::vector<qint64> ids;
-    std::vector<QVariantList> linhas;
-    plano.readRows({u"Dia"_s, u"Data"_s}, ids, linhas);
     std::vector<Linha> resultado;
-    for (size_t i = 0; i < ids.size(); ++i)
-        resultado.push_back({ids[i], linhas[i].value(0).toInt(), linhas[i].value(1).toDate(), 0, {}, 0});
+    for (const data::Lancamento &l : dados().TableDFin.rows())
+        resultado.push_back({l.transacao, l.dia, l.data, 0, {}, 0});
     return resultado;
 }
 
@@ -211,23 +207,9 @@ std::vector<Escritor::Linha> Escritor::lePlano()
 // statement over the same table.
 std::vector<Escritor::Linha> Escritor::leVencidos(const QDate &hoje)
 {
-    data::Query &consulta = dados().QueryD;
-    data::QueryCloser fecha(consulta);
-    consulta.close();
-    consulta.clearSql();
-    const QString plano = loginContext().DFinTableName;
-    consulta.setSql(data::Sql::dueEntries(plano.left(plano.size() - 3)));
-    consulta.bindDate(u"now"_s, hoje);
-    consulta.open();
     std::vector<Linha> vencidos;
-    for (consulta.first(); !consulta.eof(); consulta.next()) {
-        vencidos.push_back({consulta.fieldByName(u"Transacao"_s).asInteger(),
-                            int(consulta.fieldByName(u"Dia"_s).asInteger()),
-                            consulta.fieldByName(u"Data"_s).asDate(),
-                            int(consulta.fieldByName(u"Categoria"_s).asInteger()),
-                            consulta.fieldByName(u"Descricao"_s).asString(),
-                            centavosDe(consulta.fieldByName(u"Valor"_s).asFloat())});
-    }
+    for (const data::Lancamento &l : dados().QueryD.due(loginContext().DFinTableName, hoje))
+        vencidos.push_back({l.transacao, l.dia, l.data, l.categoria, l.descricao, centavosDe(l.valor)});
     return vencidos;
 }
 
@@ -295,13 +277,10 @@ void Escritor::incluiUsuario()
     if (janela.result() != mrOk)
         throw Error(u"A janela de novo usuário não terminou com OK."_s);
 
-    data::Table &tabela = dados().TableUser;
-    tabela.setIndexName(u"users"_s);
-    data::TableCloser fecha(tabela);
-    tabela.open();
-    if (!tabela.findKey(nome))
+    const std::optional<data::UserTable::Usuario> incluido = dados().TableUser.find(nome);
+    if (!incluido)
         throw Error(u"O usuário incluído não está no registro."_s);
-    emite('A', {{u"op"_s, u"usuario"_s}, {u"numero"_s, tabela.fieldByName(u"Numero"_s).asInteger()}});
+    emite('A', {{u"op"_s, u"usuario"_s}, {u"numero"_s, incluido->numero}});
 }
 
 void Escritor::apagaUsuario(const Usuario &usuario)
@@ -338,10 +317,7 @@ void Escritor::incluiLancamento(const Usuario &usuario)
     dialogo.setEntryMode(TformIncluirValor::EntryMode::NovoLancamento);
     preencheDialogoValor(data, categoria, descricao, centavos);
 
-    qint64 novo = 0;
-    const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
-                                          [&] { novo = dados().TableFin.currentId(); });
-    const auto desliga = qScopeGuard([&] { QObject::disconnect(conexao); });
+    const qint64 anterior = ultimoLancamento();
     QJsonObject b = comoJson(data, categoria, descricao, centavos);
     b.insert(u"op"_s, u"lancamento"_s);
     b.insert(u"u"_s, usuario.numero);
@@ -350,7 +326,8 @@ void Escritor::incluiLancamento(const Usuario &usuario)
     dialogo.setResult(0);
     dialogo.buttonOKClick();
     confirmaSemErros(u"inclusão de lançamento"_s);
-    if (dialogo.result() != mrOk || novo == 0)
+    const qint64 novo = ultimoLancamento();
+    if (dialogo.result() != mrOk || novo <= anterior)
         throw Error(u"O lançamento não foi gravado."_s);
     emite('A', {{u"op"_s, u"lancamento"_s}, {u"id"_s, novo}});
 }
@@ -381,7 +358,7 @@ void Escritor::alteraLancamento(const Usuario &usuario, const Linha &linha)
 void Escritor::apagaLancamento(const Usuario &usuario, const Linha &linha)
 {
     emite('B', {{u"op"_s, u"apaga"_s}, {u"u"_s, usuario.numero}, {u"id"_s, linha.id}});
-    if (!extrato::apagaLancamento(dados().TableFin, linha.id))
+    if (!dados().TableFin.remove(linha.id))
         throw Error(u"O lançamento a apagar não foi encontrado."_s);
     emite('A', {{u"op"_s, u"apaga"_s}});
 }
@@ -401,17 +378,9 @@ void Escritor::incluiPlanejado(const Usuario &usuario)
     emite('B', b);
 
     // As the planning window writes a new entry.
-    data::Table &plano = dados().TableDFin;
-    data::TableCloser fecha(plano);
-    plano.open();
-    plano.insert();
-    plano.fieldByName(u"Data"_s).setDate(vencimento);
-    plano.fieldByName(u"Dia"_s).setInteger(dia);
-    plano.fieldByName(u"Categoria"_s).setInteger(categoria);
-    plano.fieldByName(u"Descricao"_s).setString(descricao);
-    plano.fieldByName(u"Valor"_s).setFloat(double(centavos) / 100.0);
-    plano.post();
-    emite('A', {{u"op"_s, u"plano"_s}, {u"id"_s, plano.currentId()}});
+    const qint64 id =
+        dados().TableDFin.insert({0, vencimento, descricao, categoria, double(centavos) / 100.0, dia});
+    emite('A', {{u"op"_s, u"plano"_s}, {u"id"_s, id}});
 }
 
 // One run of the due-entry check, each offer answered OK or Cancel. An
@@ -430,9 +399,6 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
     int oferta = -1;
     qint64 reservado = 0;
     bool falhou = false;
-    const auto conexao = QObject::connect(&dados().TableFin, &data::Table::dataChanged,
-                                          [&] { reservado = dados().TableFin.currentId(); });
-    const auto desliga = qScopeGuard([&] { QObject::disconnect(conexao); });
     const auto confirmaAnterior = [&] {
         if (oferta >= 0)
             emite('A', {{u"op"_s, u"vencido"_s}, {u"id"_s, reservado}});
@@ -473,10 +439,13 @@ void Escritor::reservaVencidos(const Usuario &usuario, const std::vector<Linha> 
         emite('B', b);
         m_interacao->ditos.clear();
         if (ok) {
+            const qint64 anterior = ultimoLancamento();
             dialogo.buttonOKClick();
             if (dialogo.isVisible()) {
                 falhou = true;
                 dialogo.buttonSairClick();
+            } else if (const qint64 novo = ultimoLancamento(); novo > anterior) {
+                reservado = novo;
             }
         } else {
             dialogo.buttonSairClick();

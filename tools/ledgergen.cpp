@@ -16,7 +16,7 @@
 #include "app/cofrel_uteis.h"
 #include "app/errors.h"
 #include "data/database.h"
-#include "data/table.h"
+#include "data/tables.h"
 #include "data/templates.h"
 
 #include <QCoreApplication>
@@ -36,13 +36,14 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using cofrel::data::Database;
+using cofrel::data::Lancamento;
 using cofrel::data::Table;
-using cofrel::data::TableCloser;
+using cofrel::data::Transaction;
 
 namespace {
 
 constexpr int LinhasPorTransacao = 10000;
-const QString Alias = u"Cofrel"_s;
 
 // The standard engine is fixed by the standard; the library's
 // distributions are not, so the draws are made here.
@@ -232,22 +233,15 @@ Opcoes leOpcoes(const QStringList &args)
 
 // As the new-user window does it: the row with the scrambled password and
 // the copies of the templates stand or fall together.
-int registraUsuario(const QString &pasta, const QString &nome, const QString &senha)
+int registraUsuario(Database &db, const QString &pasta, const QString &nome, const QString &senha)
 {
-    Table usuarios(Alias, u"users.db"_s);
-    usuarios.setIndexName(u"users"_s);
-    TableCloser fecha(usuarios);
-    usuarios.open();
-    if (usuarios.findKey(QLocale().toUpper(nome)) || usuarios.findKey(nome))
+    cofrel::data::UserTable usuarios(db);
+    if (usuarios.find(QLocale().toUpper(nome)) || usuarios.find(nome))
         throw cofrel::Error(u"O usuário %1 já existe em %2."_s.arg(nome, pasta));
-    cofrel::data::Transaction transacao(cofrel::data::Database::forAlias(Alias));
-    usuarios.insert();
-    usuarios.fieldByName(u"User"_s).setString(nome);
-    usuarios.fieldByName(u"Senha"_s).setBytes(cofrel::CodificaSenha(senha.toLatin1()));
-    usuarios.post();
-    if (!usuarios.findKey(nome))
+    Transaction transacao(db, {QString(cofrel::data::UserTable::FileName)});
+    const int numero = usuarios.insert(nome, cofrel::CodificaSenha(senha.toLatin1()));
+    if (!usuarios.find(nome))
         throw cofrel::Error(u"O usuário %1 não foi encontrado em users.db depois de gravado."_s.arg(nome));
-    const int numero = int(usuarios.fieldByName(u"Numero"_s).asInteger());
     cofrel::TabelasDoUsuario tabelas(pasta, numero);
     tabelas.copiaModelos();
     transacao.commit();
@@ -274,19 +268,15 @@ std::vector<qint64> datasDoRazao(Sorteio &s, qint64 n, const QDate &hoje)
     return dias;
 }
 
-void escreveRazao(const QString &arquivo, const Opcoes &o, Sorteio &s)
+void escreveRazao(Database &db, const QString &arquivo, const Opcoes &o, Sorteio &s)
 {
     const std::vector<qint64> dias = datasDoRazao(s, o.lancamentos, o.hoje);
-    Table fin(Alias, arquivo);
-    fin.setIndexFieldNames(u"Data"_s);
-    TableCloser fecha(fin);
-    fin.open();
-    cofrel::data::Database &db = cofrel::data::Database::forAlias(Alias);
+    Table fin(db, Table::Kind::Ledger, arquivo);
     QElapsedTimer relogio;
     relogio.start();
     size_t i = 0;
     while (i < dias.size()) {
-        cofrel::data::Transaction lote(db);
+        Transaction lote(db, {arquivo});
         for (const size_t fimLote = std::min(dias.size(), i + LinhasPorTransacao); i < fimLote; ++i) {
             const QDate data = QDate::fromJulianDay(dias[i]);
             const int categoria = sorteiaCategoria(s);
@@ -294,12 +284,8 @@ void escreveRazao(const QString &arquivo, const Opcoes &o, Sorteio &s)
             const bool credito = s.chance(c.credito);
             const bool estorno = credito && categoria != cofrel::CategoriaTrabalho;
             const double valor = s.valor(c.menor, estorno ? c.maior / 4 : c.maior);
-            fin.insert();
-            fin.fieldByName(u"Data"_s).setDate(data);
-            fin.fieldByName(u"Descricao"_s).setString(descricao(s, c, estorno, data));
-            fin.fieldByName(u"Categoria"_s).setInteger(categoria);
-            fin.fieldByName(u"Valor"_s).setFloat(credito ? valor : -valor);
-            fin.post();
+            const QString texto = descricao(s, c, estorno, data); // drawn after the amount
+            fin.insert(Lancamento{0, data, texto, categoria, credito ? valor : -valor});
         }
         lote.commit();
         if (i % 100000 == 0 || i == dias.size())
@@ -310,13 +296,10 @@ void escreveRazao(const QString &arquivo, const Opcoes &o, Sorteio &s)
 // Each planned entry falls due on its day of the month; its next date is
 // the first such day after today (or, for the due ones, the last one up to
 // today).
-void escrevePlano(const QString &arquivo, const Opcoes &o, Sorteio &s)
+void escrevePlano(Database &db, const QString &arquivo, const Opcoes &o, Sorteio &s)
 {
-    Table dfin(Alias, arquivo);
-    dfin.setIndexFieldNames(u"Dia;Data"_s);
-    TableCloser fecha(dfin);
-    dfin.open();
-    cofrel::data::Transaction lote(cofrel::data::Database::forAlias(Alias));
+    Table dfin(db, Table::Kind::Plan, arquivo);
+    Transaction lote(db, {arquivo});
     for (int i = 0; i < o.planejados; ++i) {
         const int dia = s.chance(0.9) ? s.entre(1, 28) : s.entre(29, 31);
         const bool vencido = i < o.vencidos;
@@ -329,13 +312,8 @@ void escrevePlano(const QString &arquivo, const Opcoes &o, Sorteio &s)
         const Categoria &c = Categorias[size_t(categoria - 1)];
         const bool credito = s.chance(c.credito);
         const double valor = s.valor(c.menor, c.maior);
-        dfin.insert();
-        dfin.fieldByName(u"Dia"_s).setInteger(dia);
-        dfin.fieldByName(u"Data"_s).setDate(data);
-        dfin.fieldByName(u"Categoria"_s).setInteger(categoria);
-        dfin.fieldByName(u"Descricao"_s).setString(QString::fromUtf16(s.um(c.textos)) + u" (mensal)");
-        dfin.fieldByName(u"Valor"_s).setFloat(credito ? valor : -valor);
-        dfin.post();
+        const QString texto = QString::fromUtf16(s.um(c.textos)) + u" (mensal)"; // drawn after the amount
+        dfin.insert(Lancamento{0, data, texto, categoria, credito ? valor : -valor, dia});
     }
     lote.commit();
 }
@@ -350,20 +328,18 @@ int main(int argc, char *argv[])
         const QString pasta = QDir(o.dados).absolutePath() + u'/';
         if (!QFileInfo::exists(pasta + u"fin.DB"_s) || !QFileInfo::exists(pasta + u"dfin.DB"_s))
             cofrel::data::createTemplates(pasta);
-        cofrel::data::Database::setAliasFolder(Alias, pasta);
+        Database db(pasta);
 
         QElapsedTimer relogio;
         relogio.start();
-        const int numero = registraUsuario(pasta, o.usuario, o.senha);
+        const int numero = registraUsuario(db, pasta, o.usuario, o.senha);
         Sorteio s(o.seed);
-        escreveRazao(u"f%1.db"_s.arg(numero), o, s);
-        escrevePlano(u"d%1.db"_s.arg(numero), o, s);
-        cofrel::data::Database::closeAll();
+        escreveRazao(db, u"f%1.db"_s.arg(numero), o, s);
+        escrevePlano(db, u"d%1.db"_s.arg(numero), o, s);
         QTextStream(stdout) << "Usuário " << o.usuario << " (número " << numero << "): " << o.lancamentos
                             << " lançamentos e " << o.planejados << " planejados em " << pasta << ", "
                             << relogio.elapsed() / 1000.0 << " s\n";
     } catch (const std::exception &e) {
-        cofrel::data::Database::closeAll();
         QTextStream(stderr) << "cofrel_ledgergen: " << QString::fromUtf8(e.what()) << '\n';
         return 1;
     }

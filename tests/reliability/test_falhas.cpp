@@ -19,7 +19,6 @@
 #include "app/login_context.h"
 #include "app/modal_result.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "support/scripted_interaction.h"
@@ -432,11 +431,6 @@ class TestFalhas final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        data::Database::closeAll();
-    }
-
     void falhaMostraMensagemENaoMudaNada_data()
     {
         QTest::addColumn<Falha>("falha");
@@ -543,7 +537,6 @@ private Q_SLOTS:
             };
             executa(programa, operacao);
             demorou = qMax(demorou, relogio.elapsed() - ultimo);
-            const qint64 total = relogio.elapsed();
             programa.interacao.onError = nullptr;
             const QStringList mensagens = programa.interacao.errors;
             qInfo("%lld ms no máximo sem resposta, %lld ms ao todo: %s", demorou, relogio.elapsed(),
@@ -563,13 +556,15 @@ private Q_SLOTS:
                     QVERIFY2(!m.contains(u"protegida"_s), qPrintable(m));
             }
             QVERIFY2(demorou < 4000, "a operação ficou parada tempo demais");
-            if (falha == Falha::Trancado && operacao != Operacao::Entrar && operacao != Operacao::Vencido) {
-                // A write is one operation: one wait for the whole of it (two
-                // would pass 4 s), and a refusal that speaks of writing. (Entrar
-                // is two operations here; the due-entry check meets the lock
-                // reading the plan, before it writes.)
-                QVERIFY2(total < 4000, qPrintable(u"%1 ms"_s.arg(total)));
-                QVERIFY2(mensagens.first().contains(u"gravar"_s), qPrintable(mensagens.first()));
+            if (falha == Falha::Trancado) {
+                // Each statement waits a while for the other program, then
+                // says the table is locked; a refused write speaks of
+                // writing. (The new-user window and the due-entry check meet
+                // the lock reading, before they write; Entrar only reads.)
+                for (const QString &m : mensagens)
+                    QVERIFY2(m == u"(não entrou)"_s || m.contains(u"bloqueada"_s), qPrintable(m));
+                if (operacao == Operacao::IncluirValor || operacao == Operacao::ExcluirValor)
+                    QVERIFY2(mensagens.first().contains(u"gravar"_s), qPrintable(mensagens.first()));
             }
             QCOMPARE(semOsDoDefeito(impressoes(pasta.dataDir()), defeito->proprios()), antes);
 
@@ -587,7 +582,6 @@ private Q_SLOTS:
             confereEfeito(operacao, semFalha, efeito(programa));
             QCOMPARE(semFalha.usuarios, inicial.usuarios);
         }
-        data::Database::closeAll();
     }
 
     void cleanupTestCase()

@@ -199,7 +199,7 @@ void programaEntraComCadaUsuario(const Estado &real)
 {
     ScriptedInteraction interacao;
     Forms &f = forms();
-    f.Dados = new TDados();
+    f.Dados = new TDados(loginContext().dataDir());
     f.CofrelInclui = new TformCofrelInclui();
     f.CofrelLogin = new TformCofrelLogin();
     TformCofrelLogin &login = *f.CofrelLogin;
@@ -208,7 +208,6 @@ void programaEntraComCadaUsuario(const Estado &real)
         delete f.CofrelInclui;
         delete f.Dados;
         f = Forms{};
-        data::Database::closeAll();
     });
     const CadaModal cancela([](QWidget *modal) { modal->close(); });
 
@@ -226,11 +225,10 @@ void programaEntraComCadaUsuario(const Estado &real)
         QCOMPARE(login.result(), mrOk);
         QCOMPARE(loginContext().UserNumber, it.key());
 
-        data::Query &consulta = f.Dados->Query;
+        data::StatementQuery &consulta = f.Dados->Query;
         extrato::abreExtrato(consulta, loginContext().FinTableName, indiceCompleto(), clock::today());
         int linhas = 0;
-        for (; !consulta.eof(); consulta.next())
-            ++linhas;
+        consulta.forEachRow([&](const Lancamento &) { ++linhas; });
         consulta.close();
         QCOMPARE(linhas, int(it->lancamentos.size()));
     }
@@ -314,7 +312,6 @@ private Q_SLOTS:
     void semQuedaTudoFica()
     {
         TestFolder pasta;
-        data::Database::closeAll();
         QProcess escritor;
         escritor.setProcessEnvironment(ambienteDoEscritor());
         escritor.start(executavelDoEscritor(), {u"aleatorio"_s, pasta.appDir(), u"7"_s, u"80"_s});
@@ -341,7 +338,6 @@ private Q_SLOTS:
         std::mt19937_64 sorte(semente);
 
         TestFolder pasta;
-        data::Database::closeAll();
         Estado modelo;
         m_interrompidas.clear();
         int sobrevividas = 0;
@@ -399,7 +395,6 @@ private Q_SLOTS:
         const auto restaura = qScopeGuard([umaskAntes] { ::umask(umaskAntes); });
         TestFolder pasta;
         preparaReserva(pasta);
-        data::Database::closeAll();
         QTemporaryDir modelo;
         copiaPasta(pasta.dataDir(), modelo.path());
 
@@ -430,8 +425,7 @@ private Q_SLOTS:
                 superDiarios += nome.contains(u"-mj"_s);
                 QVERIFY2(!(QFileInfo(dir.filePath(nome)).permissions() & DeOutros), qPrintable(nome));
             }
-            data::Database::forAlias(QString(data::AliasCofrel));
-            data::Database::closeAll();
+            data::Database(pasta.dataDir()).run(u"SELECT 1"_s, {}, u"abrir"_s, {});
             // A super-journal may stay only while a journal that could name it
             // does (one the engine did not find hot, left for its next write).
             const QStringList restos = dir.entryList({u"*-mj*"_s}, QDir::Files | QDir::Hidden);

@@ -27,6 +27,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -87,6 +88,19 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
+// The data module's connection, opened.
+QSqlDatabase conexaoDoPrograma()
+{
+    data::Database &db = forms().Dados->database();
+    db.run(u"SELECT 1"_s, {}, u"abrir"_s, {});
+    for (const QString &nome : QSqlDatabase::connectionNames()) {
+        if (QSqlDatabase conexao = QSqlDatabase::database(nome, false);
+            conexao.isOpen() && QUrl(conexao.databaseName()).toLocalFile() == db.mainFile())
+            return conexao;
+    }
+    return {};
+}
+
 } // namespace
 
 class TestSeguranca final : public QObject {
@@ -108,7 +122,6 @@ private Q_SLOTS:
         TestFolder pasta; // gives the windows their picture; its own data folder is not used here
         QVERIFY(QFile::copy(pasta.appDir() + u"fundo.bmp"_s, raiz.filePath(u"fundo.bmp"_s)));
         loginContext().AppDir = raiz.path() + u'/';
-        data::Database::setAliasFolder(QString(data::AliasCofrel), dados + u'/');
         ScriptedInteraction interacao;
         createForms();
         const auto fim = qScopeGuard([] { destroyForms(); });
@@ -138,7 +151,6 @@ private Q_SLOTS:
     {
         TestFolder pasta;
         pasta.addUser(u"Ana"_s, u"segredo"_s);
-        data::Database::closeAll();
         const QString dados = QDir::cleanPath(pasta.dataDir());
         QFile alheio(QDir(dados).filePath(u"leia-me.txt"_s));
         QVERIFY(alheio.open(QIODevice::WriteOnly));
@@ -168,7 +180,6 @@ private Q_SLOTS:
         TestFolder pasta;
         const QByteArray senha = "segredo de Ana";
         pasta.addUser(u"Ana"_s, QString::fromLatin1(senha));
-        data::Database::closeAll();
         QFile registro(pasta.dataFile(u"users.db"_s));
         QVERIFY(registro.open(QIODevice::ReadOnly));
         QVERIFY(!registro.readAll().contains(senha));
@@ -195,7 +206,7 @@ private Q_SLOTS:
         clock::FixedNow hoje(QDate(2025, 3, 15));
         createForms();
         const auto fim = qScopeGuard([] { destroyForms(); });
-        Rastro rastro(data::Database::forAlias(QString(data::AliasCofrel)).connection());
+        Rastro rastro(conexaoDoPrograma());
         QVERIFY(rastro.ativo());
 
         TformCofrelInclui &inclui = *forms().CofrelInclui;
@@ -224,10 +235,11 @@ private Q_SLOTS:
         valor.buttonOKClick();
         QCOMPARE(valor.result(), mrOk);
 
-        data::Query &extratoQuery = forms().Dados->Query;
+        data::StatementQuery &extratoQuery = forms().Dados->Query;
         extrato::abreExtrato(extratoQuery, loginContext().FinTableName, 0, QDate(2025, 3, 15));
-        QVERIFY(!extratoQuery.eof());
-        QCOMPARE(extratoQuery.fieldByName(u"Descricao"_s).asString(), texto.left(100).trimmed());
+        const std::vector<data::Lancamento> linhas = extratoQuery.rows(0, 1);
+        QCOMPARE(linhas.size(), size_t(1));
+        QCOMPARE(linhas.front().descricao, texto.left(100).trimmed());
         extratoQuery.close();
         QVERIFY2(interacao.errors.isEmpty(), qPrintable(interacao.errors.join(u" | "_s)));
 
