@@ -15,7 +15,7 @@
 #include "app/modal_result.h"
 #include "app/montagem_janela.h"
 #include "data/cofrel_dados.h"
-#include "data/query.h"
+#include "data/queries.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "ledger/cofrel_main_abas.h"
@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QCryptographicHash>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -285,7 +286,7 @@ QJsonObject Medicao::executa()
     TformCofrelMain &janela = principal();
     TDados &dados = *forms().Dados;
     const QString saldo = janela.editSaldo->text();
-    const int linhasDoExtrato = dados.Query.fetchedRows();
+    const int linhasDoExtrato = dados.Query.rowCount();
 
     progresso(u"(c) troca de período"_s);
     Figura c;
@@ -328,6 +329,17 @@ QJsonObject Medicao::executa()
 
     progresso(u"(g) cópia do extrato \"Completo\", %1 vezes"_s.arg(o.repeticoesCopia));
     Figura g;
+    // The pointer when the report reaches the clipboard, still inside the
+    // handler: the hourglass, if the window shows one while it copies.
+    int comAmpulheta = 0;
+    int copias = 0;
+    const QMetaObject::Connection ampulheta =
+        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, [&] {
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            ++copias;
+            if (cursor && cursor->shape() == Qt::WaitCursor)
+                ++comAmpulheta;
+        });
     mede(
         g, o.repeticoesCopia,
         [&](int) {
@@ -335,7 +347,14 @@ QJsonObject Medicao::executa()
             guarded([&] { janela.comboPeriodoChange(); });
         },
         [&](int, Cronometro &) { guarded([&] { janela.buttonClipboardClick(); }); });
-    figuras.insert(u"g"_s, g.paraJson(o.repeticoesCopia));
+    QObject::disconnect(ampulheta);
+    if (copias != o.repeticoesCopia)
+        g.erros << u"%1 cópias chegaram à área de transferência, de %2"_s.arg(copias).arg(o.repeticoesCopia);
+    if (QGuiApplication::overrideCursor())
+        g.erros << u"o cursor não voltou ao normal depois da cópia"_s;
+    QJsonObject copia = g.paraJson(o.repeticoesCopia);
+    copia.insert(u"ampulheta"_s, copias > 0 && comAmpulheta == copias);
+    figuras.insert(u"g"_s, copia);
     const double memoriaAposCopia = picoMemoriaMb();
 
     destroyForms();

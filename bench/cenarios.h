@@ -22,7 +22,8 @@ struct OpcoesLivro {
 // (a) in fresh processes, then (b) log-in with (h) the peak memory after
 // the first one, (c) period change, (d) chart refresh, (e) a transaction
 // added end to end, (f) the due-entry check, (g) the statement copy of
-// "Completo".
+// "Completo" (with whether the pointer was an hourglass meanwhile), (j)
+// Ctrl+End and (k) the scrollbar dragged to the middle of "Completo".
 //
 // With opcoes.colagem, only (i), on a real display (X): after the log-in,
 // each copy of "Completo" is pasted by another program (xclip), and the

@@ -3,7 +3,9 @@
 # (once) ledgers of 10,000, 100,000 and 1,000,000 transactions with 50 planned
 # entries using cofrel_ledgergen, runs cofrel_bench on a fresh copy of each
 # (one process per size, offscreen), prints the table of median, minimum and
-# maximum with the targets, and writes build-release/bench-results.json.
+# maximum, each figure beside its target (those of 100,000 transactions up to
+# that size, those of 1,000,000 above it), and writes
+# build-release/bench-results.json.
 #
 # The paste of the copy by another program (figure (i)) needs a display: the
 # script starts a virtual one (Xvfb) and pastes with xclip, when both are

@@ -13,8 +13,7 @@
 #include "controls/data_grid.h"
 #include "data/models.h"
 #include "data/cofrel_dados.h"
-#include "data/query.h"
-#include "data/table.h"
+#include "data/queries.h"
 #include "ledger/caixa_relatorio.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
@@ -35,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -326,22 +326,106 @@ private Q_SLOTS:
         QVERIFY2(m_fx->interacao.errors.isEmpty(), qPrintable(m_fx->interacao.errors.join(u'|')));
     }
 
-    void gridFollowsStatementCursor()
+    void gridMarksTheRowTheUserPicks()
     {
         for (int i = 0; i < 5; ++i)
             m_fx->insere(Hoje.addDays(-i), QStringLiteral("linha %1").arg(i), 1, -1.0);
         mostra();
-        data::Query &query = m_fx->dados->Query;
-        QCOMPARE(m_janela->DBGrid->cursorModel()->currentRow(), 0);
-        QTRY_COMPARE(m_janela->DBGrid->currentIndex().row(), 0);
-        query.moveTo(3);
-        QTRY_COMPARE(m_janela->DBGrid->currentIndex().row(), 3);
+        DataGrid *grid = m_janela->DBGrid;
+        QCOMPARE(grid->currentRow(), 0);
+        QCOMPARE(grid->indicatorRow(), 0);
 
-        // A click on a row moves the statement's cursor there.
-        const QRect row1 = m_janela->DBGrid->visualRect(m_janela->DBGrid->model()->index(1, 1));
-        QTest::mouseClick(m_janela->DBGrid->viewport(), Qt::LeftButton, {}, row1.center());
-        QCOMPARE(query.position(), 1);
-        QCOMPARE(m_janela->DBGrid->currentIndex().row(), 1);
+        // A click on a row marks it.
+        const QRect row1 = grid->visualRect(grid->model()->index(1, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row1.center());
+        QCOMPARE(grid->currentRow(), 1);
+        QCOMPARE(grid->indicatorRow(), 1);
+
+        // The keys move the mark.
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(grid->indicatorRow(), 2);
+        QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid->indicatorRow(), 4);
+        QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(grid->indicatorRow(), 0);
+
+        // A new period stands on the first row again.
+        QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+        m_janela->comboPeriodoChange();
+        QCOMPARE(grid->indicatorRow(), 0);
+    }
+
+    // A statement of many pages: after a jump with the keys or the
+    // scrollbar, "&Alterar Valor" and "E&xcluir Valor" act on the row the
+    // grid marks, which is on the screen.
+    void operationsActOnTheMarkedRow_data()
+    {
+        QTest::addColumn<int>("move"); // 0 Ctrl+End, 1 scrollbar to the middle, 2 Page Down twice
+        QTest::addColumn<bool>("excluir");
+        const char *moves[] = {"Ctrl+End", "scrollbar to the middle", "Page Down twice"};
+        for (int move = 0; move < 3; ++move) {
+            QTest::addRow("%s, Alterar Valor", moves[move]) << move << false;
+            QTest::addRow("%s, Excluir Valor", moves[move]) << move << true;
+        }
+    }
+
+    void operationsActOnTheMarkedRow()
+    {
+        QFETCH(int, move);
+        QFETCH(bool, excluir);
+        constexpr int Linhas = 300; // several of the grid's pages
+        QList<Lancamento> linhas;
+        for (int i = 0; i < Linhas; ++i)
+            linhas.append({0, Hoje.addDays(-(i % 30)), QStringLiteral("linha %1").arg(i, 3, 10, QChar(u'0')), 1, -1.0});
+        m_fx->insere(linhas);
+        mostra();
+        DataGrid *grid = m_janela->DBGrid;
+        QCOMPARE(grid->model()->rowCount(), Linhas);
+
+        grid->setFocus();
+        if (move == 0) {
+            QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+            QCOMPARE(grid->indicatorRow(), Linhas - 1);
+        } else if (move == 1) {
+            QScrollBar *barra = grid->verticalScrollBar();
+            barra->setSliderPosition(barra->maximum() / 2);
+            QVERIFY(grid->indicatorRow() > 100);
+            QVERIFY(grid->indicatorRow() < 200);
+        } else {
+            QTest::keyClick(grid, Qt::Key_PageDown);
+            QTest::keyClick(grid, Qt::Key_PageDown);
+            QVERIFY(grid->indicatorRow() > 2);
+        }
+        const int marcada = grid->indicatorRow();
+        QCOMPARE(grid->currentRow(), marcada);
+        // The marked row is on the screen.
+        const QRect area = grid->visualRect(grid->model()->index(marcada, 1));
+        QVERIFY(grid->viewport()->rect().contains(area.center()));
+        const QString naTela = grid->model()->index(marcada, 1).data().toString();
+
+        if (excluir) {
+            m_fx->interacao.answers = {true};
+            clica(m_janela->buttonExcluiValor);
+            QCOMPARE(m_fx->interacao.questions.size(), 1);
+            const QList<Lancamento> restantes = m_fx->lancamentos();
+            QCOMPARE(restantes.size(), Linhas - 1);
+            for (const Lancamento &l : restantes)
+                QVERIFY2(l.descricao != naTela, qPrintable(naTela));
+            QCOMPARE(grid->model()->rowCount(), Linhas - 1);
+        } else {
+            QString aberta;
+            const auto watch = quandoModal([&](QWidget *modal) {
+                auto *dlg = qobject_cast<TformIncluirValor *>(modal);
+                if (!dlg)
+                    return;
+                aberta = dlg->editDescricao()->text();
+                clica(dlg->buttonSair());
+            });
+            clica(m_janela->buttonAlteraValor);
+            QVERIFY(watch->ran());
+            QCOMPARE(aberta, naTela);
+        }
+        QVERIFY2(m_fx->interacao.errors.isEmpty(), qPrintable(m_fx->interacao.errors.join(u'|')));
     }
 
     void includeThroughTheWindow()
@@ -379,7 +463,6 @@ private Q_SLOTS:
         m_fx->insere(Hoje.addDays(-3), QStringLiteral("terceira"), 1, -30.0);
         mostra();
         DataGrid *grid = m_janela->DBGrid;
-        data::Query &query = m_fx->dados->Query;
 
         // By button, on the row clicked in the grid.
         const QRect row2 = grid->visualRect(grid->model()->index(2, 1));
@@ -426,7 +509,7 @@ private Q_SLOTS:
         }
         QVERIFY(found);
         QCOMPARE(m_fx->lancamentos().size(), 3);
-        QVERIFY(query.isOpen());
+        QVERIFY(m_fx->dados->Query.isOpen());
     }
 
     void alterOnEmptyStatementDoesNothing()
@@ -477,8 +560,6 @@ private Q_SLOTS:
         QCOMPARE(rows[0].descricao, QStringLiteral("fica"));
         QCOMPARE(descricoesNoGrid(), QStringList{QStringLiteral("fica")});
         QCOMPARE(m_janela->editSaldo->text(), FormatValor(-1.0));
-        QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
-        QVERIFY(!m_fx->dados->TableFin.isOpen());
         QCOMPARE(checks.count(), 2);
         QVERIFY(m_fx->interacao.errors.isEmpty());
     }
@@ -496,7 +577,7 @@ private Q_SLOTS:
         QVERIFY(m_janela->timerDFin->isActive());
     }
 
-    void deleteFailureRestoresIndex()
+    void deleteFailureKeepsWindowUsable()
     {
         m_fx->insere(Hoje, QStringLiteral("linha"), 1, -1.0);
         mostra();
@@ -505,8 +586,6 @@ private Q_SLOTS:
         m_fx->interacao.answers = {true};
         clica(m_janela->buttonExcluiValor);
         QVERIFY(!m_fx->interacao.errors.isEmpty());
-        QCOMPARE(m_fx->dados->TableFin.indexFieldNames(), QStringLiteral("Data"));
-        QVERIFY(!m_fx->dados->TableFin.isOpen());
         QVERIFY(QFile::rename(file + QStringLiteral(".fora"), file));
         QCOMPARE(m_fx->lancamentos().size(), 1);
         // The window is still usable.
@@ -601,10 +680,10 @@ private Q_SLOTS:
         const QString before = m_janela->memo->relatorio();
         clica(m_janela->buttonClipboard);
         QVERIFY(m_fx->interacao.errors.isEmpty());
-        m_janela->comboPeriodoChange();
-        const QString expected = QString::fromUtf8(montaRelatorioExtrato(
-            m_fx->dados->Query, m_janela->comboPeriodo->currentText(), m_janela->editSaldo->text()));
-        QCOMPARE(m_janela->memo->relatorio(), expected);
+        QByteArray expected;
+        montaRelatorioExtrato(expected, m_fx->dados->Query, m_janela->comboPeriodo->currentText(),
+                              m_janela->editSaldo->text());
+        QCOMPARE(m_janela->memo->relatorio(), QString::fromUtf8(expected));
         QVERIFY(m_janela->memo->isHidden());
         QCOMPARE(before, QStringLiteral("memo"));
     }

@@ -8,9 +8,6 @@
 #include "app/montagem_janela.h"
 #include "controls/cores.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
-#include "data/query.h"
-#include "data/table.h"
 #include "ledger/cores_fatias.h"
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
@@ -191,32 +188,6 @@ private Q_SLOTS:
         QCOMPARE(got[c == primeira ? 0 : 1].valor, 1.0 + 4.0);
         QCOMPARE(got[c == primeira ? 1 : 0].valor, 16.0);
         QCOMPARE(painel.editDespesas->text(), textoDe(1.0 + 4.0 + 16.0));
-    }
-
-    void runsTheNineStatementsInOrder()
-    {
-        Livro livro(Hoje);
-        livro.insere(Hoje, u"x"_s, 2, -3.0);
-        PainelGrafico painel;
-        painel.comboPeriodoGrafico->setCurrentIndex(3);
-        QStringList abertas;
-        int abertasAoMesmoTempo = 0;
-        data::Query &query = livro.dados->QuerySaldo;
-        connect(&query, &data::Query::opened, this, [&] { abertas << query.sql(); });
-        connect(&query, &data::Query::closed, this, [&] { ++abertasAoMesmoTempo; });
-        QLineEdit saldo;
-        painel.atualiza(saldo);
-
-        const QString t = u"f%1"_s.arg(livro.usuario);
-        QStringList esperadas;
-        for (int i = 0; i < 8; ++i)
-            esperadas << u"select SUM(valor) from "_s + t
-                             + u" where data<=:now and data>=:inicio and valor<0 and categoria=:categ"_s;
-        esperadas << u"select SUM(valor) from "_s + t + u" where data<=:now and data>=:inicio and valor<0"_s;
-        QCOMPARE(abertas, esperadas);
-        // Each opened anew and closed again; nothing stays open.
-        QCOMPARE(abertasAoMesmoTempo, 9);
-        QVERIFY(!query.isOpen());
     }
 
     void onlyDebitsCount()
@@ -421,7 +392,7 @@ private Q_SLOTS:
         QCOMPARE(escolhas.count(), 2);
     }
 
-    void engineErrorKeepsBoxesAndClosesQuery()
+    void engineErrorKeepsBoxes()
     {
         Livro livro(Hoje);
         livro.insere(Hoje, u"x"_s, 2, -9.0);
@@ -445,7 +416,6 @@ private Q_SLOTS:
         }
         loginContext().FinTableName = arquivoCerto;
         QVERIFY(falhou);
-        QVERIFY(!livro.dados->QuerySaldo.isOpen());
         QCOMPARE(painel.Chart->sliceCount(), 0); // removed before the first sum
         QCOMPARE(painel.editDespesas->text(), despesas);
         QCOMPARE(painel.labelSaldo2->text(), rotulo);

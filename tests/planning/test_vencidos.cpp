@@ -12,7 +12,7 @@
 #include "app/modal_result.h"
 #include "controls/GradBtn.h"
 #include "data/cofrel_dados.h"
-#include "data/database.h"
+#include "support/tabelas.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "planning/lancamentos_vencidos.h"
 
@@ -20,10 +20,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace cofrel;
@@ -57,32 +57,54 @@ namespace {
 
 constexpr auto VarPasta = "COFREL_TESTE_QUEDA_PASTA";
 constexpr auto VarUsuario = "COFREL_TESTE_QUEDA_USUARIO";
-constexpr auto VarMomento = "COFREL_TESTE_QUEDA_MOMENTO";
-constexpr int SaidaQueda = 42;
 
-// The child: the same folder and user, OK on the offered entry, and the
-// process ends abruptly as soon as the chosen table has written its row,
-// inside the save.
+// The child: the same folder and user, OK on the offered entry. The test
+// kills it while the save is under way.
 int filhoQueCai(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QString folder = qEnvironmentVariable(VarPasta);
-    const int user = qEnvironmentVariableIntValue(VarUsuario);
-    const QString moment = qEnvironmentVariable(VarMomento);
-    loginContext().AppDir = folder;
-    data::Database::setAliasFolder(QString(data::AliasCofrel), folder + QStringLiteral("dados/"));
+    loginContext().AppDir = qEnvironmentVariable(VarPasta);
     clock::FixedNow fixed(dia(15, 3, 2025));
-    auto *dados = new TDados();
+    auto *dados = new TDados(loginContext().dataDir());
     forms().Dados = dados;
     auto *dialog = new TformIncluirValor();
     forms().IncluirValor = dialog;
-    loginContext().setUser(QStringLiteral("ana"), user);
+    loginContext().setUser(QStringLiteral("ana"), qEnvironmentVariableIntValue(VarUsuario));
     dados->setUserTables(loginContext().FinTableName, loginContext().DFinTableName);
-    data::Table &crashes = moment == u"extrato" ? dados->TableFin : dados->TableDFin;
-    QObject::connect(&crashes, &data::Table::dataChanged, [] { std::_Exit(SaidaQueda); });
     const auto answer = quandoModal([&](QWidget *) { QTest::mouseClick(dialog->buttonOK(), Qt::LeftButton); });
     ofereceLancamentosVencidos(*dados, *dialog);
-    return 0; // the crash never came
+    return 0; // never killed
+}
+
+// Makes every change of a planned entry in the plan file \a caminho take
+// minutes, \a quando ("BEFORE", "AFTER") the row itself changes: a trigger
+// in the file first writes a row of its own, which makes the file's
+// journal, then counts a billion rows. semLentidao() undoes it.
+void lentidao(const QString &caminho, const QString &quando)
+{
+    const OutraConexao arquivo(caminho);
+    if (!arquivo.falha().isEmpty())
+        qFatal("cannot open %s", qPrintable(caminho));
+    const QStringList passos = {
+        QStringLiteral("CREATE TABLE lento(x)"),
+        QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 1000) "
+                       "INSERT INTO lento SELECT x FROM c"),
+        QStringLiteral("CREATE TRIGGER lento %1 UPDATE ON dfin BEGIN INSERT INTO lento VALUES (0); "
+                       "SELECT count(*) FROM lento a, lento b, lento c; END")
+            .arg(quando)};
+    for (const QString &passo : passos) {
+        if (!arquivo.exec(passo))
+            qFatal("%s failed on %s", qPrintable(passo), qPrintable(caminho));
+    }
+}
+
+void semLentidao(const QString &caminho)
+{
+    const OutraConexao arquivo(caminho);
+    for (const QString &passo : {QStringLiteral("DROP TRIGGER lento"), QStringLiteral("DROP TABLE lento")}) {
+        if (!arquivo.exec(passo))
+            qFatal("%s failed on %s", qPrintable(passo), qPrintable(caminho));
+    }
 }
 
 } // namespace
@@ -281,19 +303,6 @@ private Q_SLOTS:
         QVERIFY(roda({Resposta::Ok}).isEmpty());
     }
 
-    void runLeavesComponentsClosed()
-    {
-        clock::FixedNow fixed(dia(15, 3, 2025));
-        m_env->planeja(10, dia(10, 3, 2025), QStringLiteral("a"), 1, -1.0);
-        roda({Resposta::Ok});
-        TDados &d = *m_env->dados;
-        QVERIFY(!d.QueryD.isOpen());
-        QVERIFY(!d.TableDFin.isOpen());
-        QVERIFY(!d.TableFin.isOpen());
-        QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
-        QCOMPARE(d.QueryD.sql(), QStringLiteral("select * from d%1 where data<=:now").arg(m_env->usuario));
-    }
-
     void dialogKeepsNoPlanWorkAfterTheRun()
     {
         clock::FixedNow fixed(dia(15, 3, 2025));
@@ -359,11 +368,6 @@ private Q_SLOTS:
         // there, before the second entry.
         QVERIFY(m_env->lancamentos().isEmpty());
         QCOMPARE(m_env->interacao.errors.size(), 1);
-        TDados &d = *m_env->dados;
-        QVERIFY(!d.QueryD.isOpen());
-        QVERIFY(!d.TableDFin.isOpen());
-        QVERIFY(!d.TableFin.isOpen());
-        QCOMPARE(d.TableDFin.indexFieldNames(), QStringLiteral("Dia;Data"));
         liberaEscrita(m_env->arquivoPlano(), QStringLiteral("dfin"));
         const QList<Lancamento> plan = m_env->plano();
         QCOMPARE(plan.at(0).data, dia(10, 3, 2025));
@@ -397,36 +401,48 @@ private Q_SLOTS:
         QCOMPARE(plan.at(0).data, dia(10, 4, 2025)); // booked and advanced before the failure
         QCOMPARE(plan.at(1).data, dia(12, 3, 2025)); // as it was
         QCOMPARE(m_env->lancamentos().size(), 1);
-        QVERIFY(!m_env->dados->QueryD.isOpen());
-        QVERIFY(!m_env->dados->TableDFin.isOpen());
     }
 
-    void crashBetweenBookingAndAdvance_data()
+    // The process killed inside the save of an offered entry, once the
+    // booking has been written to the ledger and the plan not yet, and
+    // once the advance has been written too: after it, neither is stored.
+    void killedBetweenBookingAndAdvance_data()
     {
-        QTest::addColumn<QString>("moment");
-        QTest::newRow("after the booking") << "extrato";
-        QTest::newRow("after the advance") << "plano";
+        QTest::addColumn<QString>("quando");
+        QTest::newRow("after the booking") << "BEFORE";
+        QTest::newRow("after the advance") << "AFTER";
     }
 
-    void crashBetweenBookingAndAdvance()
+    void killedBetweenBookingAndAdvance()
     {
-        QFETCH(QString, moment);
+        QFETCH(QString, quando);
         clock::FixedNow fixed(dia(15, 3, 2025));
         m_env->planeja(10, dia(10, 3, 2025), QStringLiteral("Aluguel"), 4, -800.0);
-        data::Database::closeAll(); // the child alone holds the files
+        const QString arquivo = m_env->arquivoPlano();
+        // The plan's write stays under way long enough to be cut short: its
+        // file's journal shows that it has begun, the booking done before it.
+        lentidao(arquivo, quando);
+        const QString diario = arquivo + QStringLiteral("-journal");
 
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(VarPasta), m_env->pasta.appDir());
         env.insert(QString::fromLatin1(VarUsuario), QString::number(m_env->usuario));
-        env.insert(QString::fromLatin1(VarMomento), moment);
         child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(diario) || child.state() == QProcess::NotRunning, 60000);
+        QCOMPARE(child.state(), QProcess::Running);
+        // The booking is written, not committed: the ledger has its journal.
+        QVERIFY(QFile::exists(m_env->arquivoFin() + QStringLiteral("-journal")));
+        child.kill();
         QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), SaidaQueda);
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
         // Either both or neither: here, with nothing committed, neither.
+        semLentidao(arquivo);
+        QVERIFY(!QFile::exists(diario));
         QVERIFY(m_env->lancamentos().isEmpty());
         QCOMPARE(m_env->plano().first().data, dia(10, 3, 2025));
     }
