@@ -240,6 +240,7 @@ QString Database::attach(const QString &fileName)
         now.device = quint64(info.st_dev);
         now.inode = quint64(info.st_ino);
         now.writable = ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+        now.empty = info.st_size == 0;
     }
     const auto it = m_attached.constFind(schema);
     if (it != m_attached.constEnd()) {
@@ -258,12 +259,14 @@ QString Database::attach(const QString &fileName)
 QString Database::contentMark(const QString &fileName)
 {
     const QString schema = attach(fileName);
+    const QString action = u"ler a tabela"_s;
     // data_version moves with other connections' commits, total_changes()
-    // with this connection's writes.
-    QSqlQuery q = run(u"SELECT (SELECT data_version FROM %1.pragma_data_version()), total_changes()"_s.arg(schema),
-                      {}, u"ler a tabela"_s, fileName);
-    nextRow(q, u"ler a tabela"_s, fileName);
-    return u"%1:%2:%3"_s.arg(m_attachments).arg(q.value(0).toLongLong()).arg(q.value(1).toLongLong());
+    // with this connection's own writes.
+    QSqlQuery version = run(u"PRAGMA %1.data_version"_s.arg(schema), {}, action, fileName);
+    QSqlQuery changes = run(u"SELECT total_changes()"_s, {}, action, fileName);
+    nextRow(version, action, fileName);
+    nextRow(changes, action, fileName);
+    return u"%1:%2:%3"_s.arg(m_attachments).arg(version.value(0).toLongLong()).arg(changes.value(0).toLongLong());
 }
 
 void Database::attachAs(const QString &schema, const QString &fileName, const QString &path)

@@ -69,6 +69,7 @@ private:
         quint64 device = 0;
         quint64 inode = 0;
         bool writable = false;
+        bool empty = false; // emptied in place: no longer a table file
         bool operator==(const Attached &) const = default;
     };
     void open();

@@ -11,6 +11,8 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -38,23 +40,51 @@ int caracteres(const QString &text)
 // The regional separators, looked up once for the whole report rather
 // than at every line.
 struct Formato {
-    QChar separadorData;
+    QByteArray separadorData;
     QChar decimal;
     QByteArray fim;
 };
 
+void acrescentaDigitos(QByteArray &out, int value, int width)
+{
+    char digits[4];
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        digits[i] = char('0' + value % 10);
+    out.append(digits, width);
+}
+
+// FormatData and FormatValor, written straight into the report: a
+// million lines are too many to make a QString for each value.
 void acrescentaData(QByteArray &out, const QDate &date, const Formato &formato)
 {
-    if (!date.isValid())
-        return;
     int ano = 0, mes = 0, dia = 0;
     date.getDate(&ano, &mes, &dia);
-    out += u"%1%2%3%4%5"_s.arg(dia, 2, 10, QChar(u'0'))
-               .arg(formato.separadorData)
-               .arg(mes, 2, 10, QChar(u'0'))
-               .arg(formato.separadorData)
-               .arg(ano, 4, 10, QChar(u'0'))
-               .toUtf8();
+    if (ano < 1 || ano > 9999) {
+        out += FormatData(date).toUtf8(); // nothing for no date
+        return;
+    }
+    acrescentaDigitos(out, dia, 2);
+    out += formato.separadorData;
+    acrescentaDigitos(out, mes, 2);
+    out += formato.separadorData;
+    acrescentaDigitos(out, ano, 4);
+}
+
+void acrescentaValor(QByteArray &out, double valor, const Formato &formato)
+{
+    // Below 10^13 the cents are exact in a double; larger amounts go
+    // through FormatValor itself.
+    const double arredondado = ArredondaCentavos(valor);
+    if (!(std::fabs(arredondado) < 1e13) || formato.decimal.unicode() >= 0x80) {
+        out += FormatValor(valor, formato.decimal).toUtf8();
+        return;
+    }
+    const qint64 centavos = std::llround(arredondado * 100.0);
+    if (centavos < 0)
+        out += '-';
+    out += QByteArray::number(std::abs(centavos) / 100);
+    out += char(formato.decimal.unicode());
+    acrescentaDigitos(out, int(std::abs(centavos) % 100), 2);
 }
 
 // The date, 2 blanks, the description, Espacos(102 - its length) and the amount.
@@ -64,7 +94,7 @@ void acrescentaLinha(QByteArray &out, const data::Lancamento &row, const Formato
     out += "  ";
     out += row.descricao.toUtf8();
     out.append(std::max(LarguraDescricao - caracteres(row.descricao), 0), ' ');
-    out += FormatValor(row.valor, formato.decimal).toUtf8();
+    acrescentaValor(out, row.valor, formato);
     out += formato.fim;
 }
 
@@ -109,7 +139,7 @@ QString quebraDeLinhaRelatorio()
 void montaRelatorioExtrato(QByteArray &report, data::StatementQuery &statement, const QString &periodCaption,
                            const QString &saldoText)
 {
-    const Formato formato{separadorData(), separadorDecimal(), quebraDeLinhaRelatorio().toUtf8()};
+    const Formato formato{QString(separadorData()).toUtf8(), separadorDecimal(), quebraDeLinhaRelatorio().toUtf8()};
     const QString hoje = FormatData(clock::today());
     // About the size of a line with a short description: one block for
     // the usual report, doubled rarely for one with long descriptions.

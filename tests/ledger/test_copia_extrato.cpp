@@ -615,7 +615,6 @@ private Q_SLOTS:
         disconnect(ligacao);
         QVERIFY(durante.has_value());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-        QEXPECT_FAIL("", "TformCofrelMain::buttonClipboardClick sets no wait cursor around the copy", Abort);
         QCOMPARE(*durante, Qt::WaitCursor);
         livro.interacao.defaultAnswer = true;
     }
