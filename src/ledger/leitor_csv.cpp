@@ -53,6 +53,7 @@ void separaCelulas(QStringView texto, QChar separador, TabelaCsv &tabela)
 {
     QStringList registro;
     QString celula;
+    bool soBrancos = true; // in the cell so far: quotes open a cell only there
     qsizetype celulas = 0;
     int linha = 1;
     int inicio = 1;
@@ -62,6 +63,7 @@ void separaCelulas(QStringView texto, QChar separador, TabelaCsv &tabela)
             extrato::recusa(u"O arquivo tem células demais para um extrato do banco."_s);
         registro.append(std::move(celula).trimmed());
         celula = QString();
+        soBrancos = true;
     };
     const auto fechaRegistro = [&] {
         fechaCelula();
@@ -89,8 +91,9 @@ void separaCelulas(QStringView texto, QChar separador, TabelaCsv &tabela)
                 linha += c == u'\n';
                 celula += c;
             }
-        } else if (c == u'"' && celula.trimmed().isEmpty()) {
+        } else if (c == u'"' && soBrancos) {
             aspas = true;
+            soBrancos = false;
             celula.clear();
         } else if (c == separador) {
             fechaCelula();
@@ -100,6 +103,7 @@ void separaCelulas(QStringView texto, QChar separador, TabelaCsv &tabela)
             ++linha;
             fechaRegistro();
         } else {
+            soBrancos = soBrancos && c.isSpace();
             celula += c;
         }
     }
