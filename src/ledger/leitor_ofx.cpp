@@ -5,6 +5,7 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -286,8 +287,10 @@ bool pareceOfx(QStringView texto)
     texto = semBrancosNoInicio(texto);
     if (texto.startsWith(u"OFXHEADER", Qt::CaseInsensitive) || ehXml(texto))
         return true;
-    return texto.startsWith(u"<OFX", Qt::CaseInsensitive)
-           && (texto.size() == 4 || texto[4] == u'>' || texto[4].isSpace());
+    // Without the header: the <OFX> tag first, or soon after a header of
+    // some other shape; no CSV holds it.
+    constexpr qsizetype Inicio = 64 * 1024;
+    return texto.first(std::min(texto.size(), Inicio)).contains(u"<OFX>", Qt::CaseInsensitive);
 }
 
 QList<LinhaExtrato> leOfx(const QString &texto)

@@ -11,8 +11,8 @@
 // and credit-card statements alike: the STMTTRN of every BANKTRANLIST.
 namespace cofrel {
 
-// Whether the text is meant as OFX: an OFX header, an XML declaration or
-// the <OFX> tag first.
+// Whether the text is meant as OFX: an OFX header or an XML declaration
+// first, or the <OFX> tag near the start.
 bool pareceOfx(QStringView texto);
 
 // The statement's lines, balances left out. Throws cofrel::Error when the

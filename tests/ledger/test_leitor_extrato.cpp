@@ -171,6 +171,10 @@ private Q_SLOTS:
                           "<NAME>Livraria</NAME></STMTTRN><LEDGERBAL><BALAMT>5</BALAMT></LEDGERBAL>"
                           "</CCSTMTRS></CCSTMTTRNRS></CREDITCARDMSGSRSV1></OFX>")
             << QStringList{u"01/02/2026 -9990 Livraria #c1"_s};
+        QTest::newRow("a header without OFXHEADER")
+            << QByteArray("DATA:OFXSGML\nVERSION:102\n\n<OFX><BANKTRANLIST><STMTTRN><DTPOSTED>20260105<TRNAMT>1"
+                          "<FITID>h<MEMO>Sem cabe\xc3\xa7""alho</STMTTRN></BANKTRANLIST></OFX>")
+            << QStringList{u"05/01/2026 100 Sem cabeçalho #h"_s};
         QTest::newRow("xml declared, leaves left open: the tolerant reader")
             << QByteArray("<?xml version=\"1.0\"?>\n<OFX><BANKTRANLIST>\n<STMTTRN>\n<DTPOSTED>20260301\n"
                           "<TRNAMT>7\n<FITID>x\n<MEMO>Aberto\n</STMTTRN>\n</BANKTRANLIST>\n</OFX>\n")
