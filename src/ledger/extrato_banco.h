@@ -18,9 +18,11 @@ struct LinhaExtrato {
     QDate data;
     qint64 centavos = 0; // exact; a credit positive, a debit negative
     QString descricao;   // trimmed, blanks collapsed, at most TamanhoDescricaoExtrato
-    // The bank's FITID, or, when it gives none or repeats it (and for every
-    // CSV line), "auto:<yyyymmdd>:<centavos>:<descrição>:<n>", n counting
-    // the file's lines with the same date, amount and description from 1.
+    // The bank's FITID, or, when it gives none, repeats it or gives one of
+    // over 255 characters (and for every CSV line),
+    // "auto:<yyyymmdd>:<centavos>:<descrição>:<n>", n counting the file's
+    // lines with the same date, amount and description from 1: the same
+    // file, or a later one covering the same days, gives the same keys.
     QString identidade;
     bool operator==(const LinhaExtrato &) const = default;
 };
