@@ -301,15 +301,26 @@ void Database::detach(const QString &fileName)
 QSqlQuery Database::run(const QString &sql, const QVariantMap &binds, const QString &action,
                         const QString &fileName)
 {
+    QSqlQuery q = prepare(sql, action, fileName);
+    exec(q, binds, action, fileName);
+    return q;
+}
+
+QSqlQuery Database::prepare(const QString &sql, const QString &action, const QString &fileName)
+{
     open();
     QSqlQuery q = newQuery();
     if (!q.prepare(sql))
         raiseEngineError(action, fileName, q.lastError());
-    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-        q.bindValue(it.key(), it.value());
-    if (!q.exec())
-        raiseEngineError(action, fileName, q.lastError());
     return q;
+}
+
+void Database::exec(QSqlQuery &query, const QVariantMap &binds, const QString &action, const QString &fileName)
+{
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        query.bindValue(it.key(), it.value());
+    if (!query.exec())
+        raiseEngineError(action, fileName, query.lastError());
 }
 
 void Database::begin(const QStringList &fileNames)

@@ -49,6 +49,9 @@ public:
     // cofrel::Error naming \a fileName and saying what could not be done
     // (\a action, "ler a tabela") when the engine refuses.
     QSqlQuery run(const QString &sql, const QVariantMap &binds, const QString &action, const QString &fileName);
+    // The same in two steps, for a statement run many times over.
+    QSqlQuery prepare(const QString &sql, const QString &action, const QString &fileName);
+    static void exec(QSqlQuery &query, const QVariantMap &binds, const QString &action, const QString &fileName);
 
     // A transaction over the table files \a fileNames (attached first: the
     // engine attaches nothing inside a transaction).

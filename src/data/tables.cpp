@@ -250,15 +250,26 @@ QHash<QString, int> Table::usualCategories()
     return usual;
 }
 
-qint64 Table::insertImported(const Lancamento &row, const QString &identity)
+std::vector<qint64> Table::insertImported(const std::vector<Importado> &rows)
 {
     const QString schema = m_db.attach(m_fileName);
     m_db.run(u"CREATE TABLE IF NOT EXISTS %1.importados (Identidade TEXT PRIMARY KEY, Transacao INTEGER)"_s.arg(schema),
              {}, WriteAction, m_fileName);
-    const qint64 transacao = insert(row);
-    m_db.run(u"INSERT INTO %1.importados (Identidade, Transacao) VALUES (:identidade, :transacao)"_s.arg(schema),
-             {{u":identidade"_s, identity}, {u":transacao"_s, transacao}}, WriteAction, m_fileName);
-    return transacao;
+    QSqlQuery row = m_db.prepare(u"INSERT INTO %1.fin (%2) VALUES (:data, :descricao, :categoria, :valor)"_s.arg(
+                                     schema, columns()),
+                                 WriteAction, m_fileName);
+    QSqlQuery identity = m_db.prepare(
+        u"INSERT INTO %1.importados (Identidade, Transacao) VALUES (:identidade, :transacao)"_s.arg(schema),
+        WriteAction, m_fileName);
+    std::vector<qint64> numbers;
+    numbers.reserve(rows.size());
+    for (const Importado &i : rows) {
+        Database::exec(row, bindsOf(i.row, false), WriteAction, m_fileName);
+        numbers.push_back(row.lastInsertId().toLongLong());
+        Database::exec(identity, {{u":identidade"_s, i.identidade}, {u":transacao"_s, numbers.back()}}, WriteAction,
+                       m_fileName);
+    }
+    return numbers;
 }
 
 QString Table::backUp(const QDateTime &when)

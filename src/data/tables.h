@@ -88,10 +88,14 @@ public:
     QSet<QString> importedIdentities();
     std::vector<Lancamento> rowsBetween(const QDate &first, const QDate &last);
     QHash<QString, int> usualCategories();
-    // Books \a row under the bank's \a identity; the caller's Transaction
-    // holds the whole import. The identities live in a table of their own
-    // in the ledger file, made at the first import.
-    qint64 insertImported(const Lancamento &row, const QString &identity);
+    // Books \a rows, each under the identity the bank gave it, inside the
+    // caller's Transaction, and returns their numbers. The identities live
+    // in a table of their own in the ledger file, made at the first import.
+    struct Importado {
+        Lancamento row;
+        QString identidade;
+    };
+    std::vector<qint64> insertImported(const std::vector<Importado> &rows);
     // Copies the file beside itself ("f7.20261209-101500.bak", owner-only)
     // and keeps the last five copies; returns the copy's path.
     QString backUp(const QDateTime &when);
