@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -111,9 +112,18 @@ void ImportacaoExtrato::monta(const QList<LinhaExtrato> &linhas)
     // What the book holds, read once for all the lines.
     const auto [primeira, ultima] = std::minmax_element(
         linhas.cbegin(), linhas.cend(), [](const LinhaExtrato &a, const LinhaExtrato &b) { return a.data < b.data; });
-    QHash<ChaveLancamento, int> noLivro; // rows of the ledger by day, cents and description
-    for (const data::Lancamento &row : m_fin.rowsBetween(primeira->data, ultima->data))
-        ++noLivro[chaveDe(row.data, centavosDe(row.valor), row.descricao)];
+    // Rows of the ledger by day, cents and description; a description is
+    // looked at only for a row whose day and cents some line has.
+    QSet<std::pair<qint64, qint64>> diasEValores;
+    diasEValores.reserve(linhas.size());
+    for (const LinhaExtrato &l : linhas)
+        diasEValores.insert({l.data.toJulianDay(), l.centavos});
+    QHash<ChaveLancamento, int> noLivro;
+    for (const data::Lancamento &row : m_fin.rowsBetween(primeira->data, ultima->data)) {
+        const qint64 centavos = centavosDe(row.valor);
+        if (diasEValores.contains({row.data.toJulianDay(), centavos}))
+            ++noLivro[chaveDe(row.data, centavos, row.descricao)];
+    }
     m_importadas = m_fin.importedIdentities();
     const QHash<QString, int> usuais = m_fin.usualCategories();
     const std::vector<data::Lancamento> plano = m_plano.rows();
