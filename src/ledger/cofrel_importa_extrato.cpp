@@ -14,6 +14,7 @@
 #include "controls/cores.h"
 #include "data/cofrel_dados.h"
 
+#include <QAbstractItemView>
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QComboBox>
@@ -568,6 +569,8 @@ void TformImportaExtrato::preencheColunas(const TabelaCsv &tabela)
         for (int c = 0; c < nomes.size(); ++c)
             combo->addItem(nomes[c], c);
         combo->setCurrentIndex(std::max(0, combo->findData(atual)));
+        // The box is narrow; its open list shows the names whole.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 24);
     };
     preenche(comboColunaData, escolha.data);
     preenche(comboColunaDescricao, escolha.descricao);

@@ -462,7 +462,7 @@ void TformCofrelMain::actionImportaExtratoClick()
     guarded([this] {
         const QString arquivo = interaction().openFileName(
             QStringLiteral("Importar extrato do banco"),
-            QStringLiteral("Extratos do banco (*.ofx *.OFX *.Ofx *.csv *.CSV *.Csv);;Todos os arquivos (*)"));
+            QStringLiteral("Extratos do banco (*.ofx *.csv *.OFX *.CSV);;Todos os arquivos (*)"));
         if (!arquivo.isEmpty())
             importaExtrato(arquivo);
     });

@@ -87,9 +87,9 @@ QString LinhaRevisao::motivo() const
         break;
     }
     if (planejado != 0) {
-        return u"Confere com o planejamento mensal \"%1\", com vencimento em %2: ao importar, o vencimento "
-               "passa para %3."_s.arg(descricaoPlanejado, FormatData(vencimento),
-                                        FormatData(ProximoVencimento(vencimento, diaPlanejado)));
+        return u"Confere com o planejamento mensal \"%1\", com vencimento em %2.\n"
+               "Ao importar, o vencimento passa para %3."_s.arg(descricaoPlanejado, FormatData(vencimento),
+                                                               FormatData(ProximoVencimento(vencimento, diaPlanejado)));
     }
     return {};
 }

@@ -48,7 +48,7 @@ struct LinhaRevisao {
 
     bool repetida() const { return duplicata != Duplicata::Nao; }
     // What the review says about the line (a duplicate's reason, the plan
-    // it pays); empty for a plain line.
+    // it pays), a line or two; empty for a plain line.
     QString motivo() const;
 };
 

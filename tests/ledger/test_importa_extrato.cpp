@@ -410,8 +410,8 @@ private Q_SLOTS:
             QCOMPARE(d->tabelaLinhas->model()->rowCount(), 4);
             // The nearest of the two lines pays it; an entry pays once.
             QCOMPARE(celula(d, 1, ColDescricao, Qt::ToolTipRole),
-                     u"Confere com o planejamento mensal \"Aluguel\", com vencimento em 08/01/2026: ao importar, o "
-                     "vencimento passa para 08/02/2026."_s);
+                     u"Confere com o planejamento mensal \"Aluguel\", com vencimento em 08/01/2026.\n"
+                     "Ao importar, o vencimento passa para 08/02/2026."_s);
             QCOMPARE(d->tabelaLinhas->model()->index(1, ColValor).data(Qt::ForegroundRole).value<QColor>(),
                      toQColor(clNavy));
             for (const int i : {0, 2, 3})
