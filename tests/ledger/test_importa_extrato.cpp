@@ -35,6 +35,7 @@
 #include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -242,6 +243,7 @@ private Q_SLOTS:
 
         importaSoltando(gravaArquivo(nome, e.bytes), [&](TformImportaExtrato *d) {
             QCOMPARE(d->windowTitle(), u"Cofrel 1.0 - Importar extrato do banco"_s);
+            QVERIFY(!m_janela->timerDFin->isActive());
             QVERIFY(!d->panelColunas->isVisible());
             QCOMPARE(d->tabelaLinhas->model()->rowCount(), n);
             for (int i = 0; i < n; ++i) {
@@ -279,6 +281,7 @@ private Q_SLOTS:
             QCOMPARE(l.categoria, i == 1 ? 3 : i == 2 ? 5 : categoriaPadrao(esperadas[i]));
         }
         QVERIFY(m_fx->interacao.errors.isEmpty());
+        QVERIFY(m_janela->timerDFin->isActive());
         // The statement was refreshed: its period takes in every day after
         // today, where all the sample's lines fall.
         QCOMPARE(m_janela->DBGrid->model()->rowCount(), n - 1);
@@ -304,11 +307,15 @@ private Q_SLOTS:
             const auto fecha = qScopeGuard([&] { modal->close(); });
             QVERIFY(d);
             QCOMPARE(d->tabelaLinhas->model()->rowCount(), int(e.linhas.size()));
+            // No due entry is offered over the review.
+            QVERIFY(!m_janela->timerDFin->isActive());
             revisto = true;
             clica(d->buttonOK);
         });
+        QVERIFY(m_janela->timerDFin->isActive());
         abreMenuEEscolhe();
         QVERIFY(revisto);
+        QVERIFY(m_janela->timerDFin->isActive());
         const QList<Lancamento> livro = leLinhas(m_fx->arquivoFin());
         QCOMPARE(livro.size(), e.linhas.size());
         for (int i = 0; i < livro.size(); ++i) {
