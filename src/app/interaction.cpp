@@ -5,11 +5,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTranslator>
 
 namespace cofrel {
@@ -52,30 +57,65 @@ void alargaParaOTitulo(QMessageBox &box)
     texto->setMinimumWidth(minimo > natural ? minimo : 0);
 }
 
-// The message box's button for its details, in Portuguese: Qt's own
-// captions are English unless its translations are installed.
-class LegendasDetalhes final : public QTranslator {
+// Qt's own captions in the boxes and the file dialog, in Portuguese: they
+// are English unless Qt's translations are installed.
+class LegendasQt final : public QTranslator {
 public:
     using QTranslator::QTranslator;
     bool isEmpty() const override { return false; }
     QString translate(const char *context, const char *sourceText, const char *, int) const override
     {
-        if (qstrcmp(context, "QMessageBox") != 0)
-            return {};
-        if (qstrcmp(sourceText, "Show Details...") == 0)
-            return QStringLiteral("Mostrar &Detalhes...");
-        if (qstrcmp(sourceText, "Hide Details...") == 0)
-            return QStringLiteral("Ocultar &Detalhes...");
-        return {};
+        static const QHash<QByteArray, QString> caixa{
+            {"Show Details...", QStringLiteral("Mostrar &Detalhes...")},
+            {"Hide Details...", QStringLiteral("Ocultar &Detalhes...")},
+        };
+        static const QHash<QByteArray, QString> arquivos{
+            {"Look in:", QStringLiteral("Examinar:")},
+            {"File &name:", QStringLiteral("&Nome do arquivo:")},
+            {"Files of type:", QStringLiteral("Arquivos do tipo:")},
+            {"Back", QStringLiteral("Voltar")},
+            {"Forward", QStringLiteral("Avançar")},
+            {"Parent Directory", QStringLiteral("Pasta acima")},
+            {"Create New Folder", QStringLiteral("Criar pasta")},
+            {"List View", QStringLiteral("Lista")},
+            {"Detail View", QStringLiteral("Detalhes")},
+            {"Recent Places", QStringLiteral("Locais recentes")},
+            {"Show &hidden files", QStringLiteral("Mostrar arquivos &ocultos")},
+            {"&New Folder", QStringLiteral("&Nova pasta")},
+            {"&Delete", QStringLiteral("&Excluir")},
+            {"&Rename", QStringLiteral("&Renomear")},
+            {"&Open", QStringLiteral("&Abrir")},
+            {"Open", QStringLiteral("Abrir")},
+            {"Cancel", QStringLiteral("Cancelar")},
+            {"&Cancel", QStringLiteral("&Cancelar")},
+            {"Name", QStringLiteral("Nome")},
+            {"Size", QStringLiteral("Tamanho")},
+            {"Type", QStringLiteral("Tipo")},
+            {"Kind", QStringLiteral("Tipo")},
+            {"Date Modified", QStringLiteral("Modificado em")},
+            {"Computer", QStringLiteral("Computador")},
+        };
+        const QByteArrayView ctx(context);
+        const QHash<QByteArray, QString> *legendas = nullptr;
+        if (ctx == "QMessageBox")
+            legendas = &caixa;
+        else if (ctx == "QFileDialog" || ctx == "QFileSystemModel" || ctx == "QPlatformTheme")
+            legendas = &arquivos;
+        return legendas ? legendas->value(QByteArray(sourceText)) : QString();
     }
 };
+
+void instalaLegendas()
+{
+    static const bool instaladas = QCoreApplication::installTranslator(new LegendasQt(qApp));
+    Q_UNUSED(instaladas);
+}
 
 void showPlain(const QString &text, QMessageBox::Icon icon, const QString &details = {})
 {
     QMessageBox box(icon, QString::fromUtf16(AppTitle), text, QMessageBox::Ok, dialogParent());
     if (!details.isEmpty()) {
-        static const bool instaladas = QCoreApplication::installTranslator(new LegendasDetalhes(qApp));
-        Q_UNUSED(instaladas);
+        instalaLegendas();
         box.setDetailedText(details);
     }
     alargaParaOTitulo(box);
@@ -125,6 +165,28 @@ void DialogInteraction::beep()
 void DialogInteraction::showHelp(const QString &file, int context)
 {
     HelpViewer::showTopic(file, context);
+}
+
+QString Interaction::openFileName(const QString &, const QString &)
+{
+    return {};
+}
+
+QString DialogInteraction::openFileName(const QString &title, const QString &filter)
+{
+    // The bank's files land among the downloads; the next choice starts
+    // where the last one was made.
+    static QString pasta;
+    if (pasta.isEmpty() || !QDir(pasta).exists()) {
+        pasta = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+        if (pasta.isEmpty() || !QDir(pasta).exists())
+            pasta = QDir::homePath();
+    }
+    instalaLegendas();
+    const QString escolhido = QFileDialog::getOpenFileName(dialogParent(), title, pasta, filter);
+    if (!escolhido.isEmpty())
+        pasta = QFileInfo(escolhido).absolutePath();
+    return escolhido;
 }
 
 } // namespace cofrel

@@ -9,8 +9,9 @@ namespace cofrel {
 enum class QuestionIcon { None, Question };
 
 // The seam for everything that waits on a person or makes a sound: plain
-// messages, Yes/No questions, the default error handler, the beep and the
-// help viewer. The program uses message boxes; tests install their own.
+// messages, Yes/No questions, the default error handler, the beep, the
+// help viewer and the choice of a file to open. The program uses message
+// boxes and the file dialog; tests install their own.
 class Interaction {
 public:
     virtual ~Interaction() = default;
@@ -27,6 +28,10 @@ public:
     virtual void beep() = 0;
     // Opens the help page \a file at topic \a context.
     virtual void showHelp(const QString &file, int context) = 0;
+    // The path of an existing file the person chose, among those that
+    // \a filter lets through ("Extratos (*.ofx *.csv)"), in a dialog
+    // titled \a title; empty when they gave up. With nobody to ask, empty.
+    virtual QString openFileName(const QString &title, const QString &filter);
 };
 
 Interaction &interaction();
@@ -41,6 +46,7 @@ public:
     void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
+    QString openFileName(const QString &title, const QString &filter) override;
 };
 
 } // namespace cofrel

@@ -9,6 +9,7 @@
 #include "app/guard.h"
 #include "app/interaction.h"
 #include "app/login_context.h"
+#include "app/modal_result.h"
 #include "app/montagem_janela.h"
 #include "app/wait_cursor.h"
 #include "controls/GradBtn.h"
@@ -18,10 +19,12 @@
 #include "data/cofrel_dados.h"
 #include "data/models.h"
 #include "ledger/caixa_relatorio.h"
+#include "ledger/cofrel_importa_extrato.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main_abas.h"
 #include "ledger/cofrel_main_extrato.h"
 #include "ledger/copia_extrato.h"
+#include "ledger/extrato_banco.h"
 #include "ledger/grafico_pizza.h"
 #include "ledger/painel_grafico.h"
 #include "planning/cofrel_planejamento_mensal.h"
@@ -29,16 +32,23 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcutEvent>
 #include <QShowEvent>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace cofrel;
 
@@ -94,6 +104,7 @@ TformCofrelMain::TformCofrelMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("formCofrelMain"));
     preparaJanela(this, QString::fromUtf16(AppTitle), ClientSize, Borda::SemFechar);
+    setAcceptDrops(true); // a bank's statement dropped on the window is imported
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         if (const std::optional<QPoint> top = posicaoEmTelaBaixa(screen->geometry(), size()))
             move(*top);
@@ -169,6 +180,16 @@ void TformCofrelMain::criaAbaExtrato()
     DBGrid->setObjectName(QStringLiteral("DBGrid"));
     DBGrid->setGeometry(2, 33, 485, 212);
     connect(DBGrid, &DataGrid::doubleClicked, this, guard([this](auto &&...) { buttonAlteraValorClick(); }));
+
+    menuExtrato = new QMenu(this);
+    menuExtrato->setObjectName(QStringLiteral("menuExtrato"));
+    actionImportaExtrato = menuExtrato->addAction(QStringLiteral("&Importar extrato do banco..."));
+    actionImportaExtrato->setObjectName(QStringLiteral("actionImportaExtrato"));
+    connect(actionImportaExtrato, &QAction::triggered, this, guard([this](auto &&...) { actionImportaExtratoClick(); }));
+    DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        menuExtrato->popup(DBGrid->viewport()->mapToGlobal(pos));
+    });
 
     labelSaldo = new QLabel(QStringLiteral("Saldo em:"), panelExtrato);
     labelSaldo->setObjectName(QStringLiteral("labelSaldo"));
@@ -397,6 +418,83 @@ void TformCofrelMain::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+// ---- The bank's statement --------------------------------------------------------
+
+bool TformCofrelMain::ehArquivoDeExtrato(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return false;
+    const QString sufixo = QFileInfo(url.toLocalFile()).suffix();
+    return sufixo.compare(u"ofx", Qt::CaseInsensitive) == 0 || sufixo.compare(u"csv", Qt::CaseInsensitive) == 0;
+}
+
+void TformCofrelMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->hasUrls() ? event->mimeData()->urls() : QList<QUrl>();
+    if (!urls.isEmpty() && std::all_of(urls.cbegin(), urls.cend(), ehArquivoDeExtrato))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TformCofrelMain::dropEvent(QDropEvent *event)
+{
+    QStringList arquivos;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (ehArquivoDeExtrato(url))
+            arquivos.append(url.toLocalFile());
+    }
+    if (arquivos.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The review waits until the drop is over: the program the file came
+    // from is not kept waiting for the person.
+    QMetaObject::invokeMethod(this, guard([this, arquivos] { importaExtratos(arquivos); }), Qt::QueuedConnection);
+}
+
+void TformCofrelMain::actionImportaExtratoClick()
+{
+    pausa();
+    guarded([this] {
+        const QString arquivo = interaction().openFileName(
+            QStringLiteral("Importar extrato do banco"),
+            QStringLiteral("Extratos do banco (*.ofx *.csv *.OFX *.CSV);;Todos os arquivos (*)"));
+        if (!arquivo.isEmpty())
+            importaExtrato(arquivo);
+    });
+    retoma();
+}
+
+void TformCofrelMain::importaExtratos(const QStringList &arquivos)
+{
+    pausa();
+    for (const QString &arquivo : arquivos)
+        guarded([&] { importaExtrato(arquivo); });
+    retoma();
+}
+
+void TformCofrelMain::importaExtrato(const QString &arquivo)
+{
+    ExtratoBanco extrato;
+    {
+        const WaitCursor espera;
+        extrato = leExtratoBanco(arquivo);
+    }
+    if (formImportaExtrato()->executa(QFileInfo(arquivo).fileName(), extrato) != mrOk)
+        return;
+    comboPeriodoChange();
+    comboPeriodoGraficoChange();
+}
+
+TformImportaExtrato *TformCofrelMain::formImportaExtrato()
+{
+    if (!m_importaExtrato)
+        m_importaExtrato = new TformImportaExtrato(this);
+    return m_importaExtrato;
 }
 
 // ---- The due-entry check ------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QStringList>
+#include <QUrl>
 #include <QWidget>
 
 #include "ledger/cofrel_inclui_valor.h"
@@ -13,13 +15,16 @@ class AbasPrincipal;
 class CaixaRelatorio;
 class DataGrid;
 class PainelGrafico;
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTimer;
 class TGradBtn;
+class TformImportaExtrato;
 
 // The working window: the statement with the balance to date, the expense
 // chart, and the buttons of the program. It is created at start-up before
@@ -49,6 +54,9 @@ public:
     TGradBtn *buttonSair = nullptr;
     CaixaRelatorio *memo = nullptr;
     QTimer *timerDFin = nullptr;
+    // The statement grid's context menu: the import of the bank's statement.
+    QMenu *menuExtrato = nullptr;
+    QAction *actionImportaExtrato = nullptr;
 
     // Handlers; each may throw, the connections run them guarded.
     void TabControlChange();
@@ -62,6 +70,18 @@ public:
     void buttonAjudaClick();
     void buttonSairClick();
     void timerDFinTimer();
+    // "Importar extrato do banco...": a file chosen in the file dialog.
+    void actionImportaExtratoClick();
+
+    // The import of the bank's statement in the files \a arquivos, one
+    // after the other: each read, reviewed and, on OK, booked; then the
+    // statement and the chart are refreshed. The due-entry check is paused
+    // meanwhile. A file that cannot be read is reported and skipped.
+    void importaExtratos(const QStringList &arquivos);
+    // The review dialog, made at its first use and kept.
+    TformImportaExtrato *formImportaExtrato();
+    // A file the import takes: a local file named .ofx or .csv, in any case.
+    static bool ehArquivoDeExtrato(const QUrl &url);
 
     // The due-entry timer protocol: pause stops the timer; resume starts
     // it (an already running timer keeps counting) and runs the check once.
@@ -80,6 +100,9 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // A bank's statement dropped on the window is imported.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // A run of the due-entry check is under way: an activation or a timer
@@ -95,6 +118,8 @@ private:
     bool extratoVazio() const;
     qint64 transacaoAtual() const;
     void abreDialogoValor(TformIncluirValor::EntryMode entryMode);
+    void importaExtrato(const QString &arquivo);
+    TformImportaExtrato *m_importaExtrato = nullptr;
 
     // Set by a show, spent by the activation that follows it: returning
     // from the window's own modal dialogs must not start the check again.

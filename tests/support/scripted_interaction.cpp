@@ -44,4 +44,10 @@ void ScriptedInteraction::showHelp(const QString &file, int context)
     helpRequests.append({file, context});
 }
 
+QString ScriptedInteraction::openFileName(const QString &title, const QString &filter)
+{
+    fileDialogs.append(title + u'|' + filter);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
 } // namespace cofrel::test

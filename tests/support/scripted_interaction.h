@@ -32,6 +32,7 @@ public:
     void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
+    QString openFileName(const QString &title, const QString &filter) override;
 
     QStringList messages;
     QStringList errors;
@@ -44,6 +45,12 @@ public:
     // answer is defaultAnswer.
     QList<bool> answers;
     bool defaultAnswer = false;
+
+    // The files chosen in the next file dialogs, in order; when none is
+    // left the person gives up (an empty name). Each dialog's title and
+    // filter are recorded.
+    QStringList fileAnswers;
+    QStringList fileDialogs; // "title|filter"
 
     // Runs while a message "is on the screen" (for instance to check what
     // the window shows at that moment).
