@@ -26,12 +26,6 @@ QString withSeparator(const QString &folder)
     return QDir::cleanPath(folder) + u'/';
 }
 
-bool writableFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isWritable();
-}
-
 QString personalDataFolder()
 {
     // XDG_DATA_HOME, or ~/.local/share when it is unset (and the person's
@@ -102,7 +96,7 @@ ProgramFolders locateProgramFolders(const QString &executableDir)
 {
     const QDir executable(executableDir);
     const QString portable = executable.absoluteFilePath(u"dados"_s);
-    if (writableFolder(portable))
+    if (QFileInfo(portable).isDir())
         return {withSeparator(executable.absolutePath()), withSeparator(portable), QString()};
 
     const QString shared = executable.absoluteFilePath(u"../share/cofrel"_s);

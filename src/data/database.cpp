@@ -742,6 +742,22 @@ QString engineText(const QSqlError &error)
     return text.isEmpty() ? error.text().trimmed() : text;
 }
 
+namespace {
+
+// A data folder that cannot be written refuses every write in it, a
+// journal's first: said of the folder, not of one table.
+void refuseInReadOnlyFolder(const QString &action, const QString &file, const QString &engineText)
+{
+    for (const auto &[alias, db] : registry().databases) {
+        if (!writable(db->folder()))
+            throw Error(u"A pasta de dados %1 está protegida contra gravação; não foi possível %2 %3."_s.arg(
+                            QDir::toNativeSeparators(QDir::cleanPath(db->folder())), action, file),
+                        engineText);
+    }
+}
+
+} // namespace
+
 void raiseEngineError(const QString &action, const QString &fileName, const QString &engineText,
                       int sqliteCode)
 {
@@ -762,11 +778,12 @@ void raiseEngineError(const QString &action, const QString &fileName, const QStr
         if (sqliteCode == SqliteReadOnlyDbMoved)
             throw Error(u"O arquivo da tabela %1 foi apagado, renomeado ou movido enquanto o Cofrel o usava; "
                   u"não foi possível %2."_s.arg(file, action), engineText);
+        refuseInReadOnlyFolder(action, file, engineText);
         throw Error(u"A tabela %1 está protegida contra gravação; não foi possível %2."_s.arg(file, action), engineText);
     case SqliteFull:
         throw Error(u"Não há espaço em disco para gravar na tabela %1."_s.arg(file), engineText);
     case SqliteCantOpen:
-        // Also a journal that cannot be made beside the file (a read-only folder).
+        refuseInReadOnlyFolder(action, file, engineText);
         throw Error(u"Não foi possível %1 %2: o arquivo, ou o diário de gravação que o acompanha na pasta "
               u"de dados, não pôde ser aberto; veja se a pasta permite gravação."_s.arg(action, file), engineText);
     case SqliteIoErr:
