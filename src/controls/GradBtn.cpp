@@ -1,7 +1,9 @@
 #include "controls/GradBtn.h"
 
 #include "app/guard.h"
+#include "controls/gradbtn_accessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -169,6 +171,7 @@ TGradBtn::TGradBtn(QWidget *parent)
         guarded([this] { dialogChar(QString(mnemonicOf(caption_))); });
     });
     watchWindow();
+    GradBtnAccessible::install();
 }
 
 TGradBtn::~TGradBtn()
@@ -186,6 +189,10 @@ void TGradBtn::setCaption(const QString &caption)
     caption_ = caption;
     mnemonicShortcut();
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void TGradBtn::setFontColor(TColor colour) { setColour(fontColor_, colour); }
