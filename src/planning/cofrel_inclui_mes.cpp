@@ -11,8 +11,8 @@
 #include "controls/botao_cofrel.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
 
