@@ -1,5 +1,7 @@
 #include "accounts/arquivos_usuario.h"
 
+#include "data/upkeep.h"
+
 #include "app/errors.h"
 
 #include <QDir>
@@ -13,8 +15,6 @@
 namespace cofrel {
 
 namespace {
-
-constexpr QFileDevice::Permissions SoDoDono = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // From the last dot on, letter case as listed ("fin.DB" gives ".DB").
 QString extensao(const QString &nome)
@@ -64,7 +64,7 @@ void copiaArquivo(const QString &origem, const QString &destino)
     if (QFileInfo::exists(destino) || QFileInfo(destino).isSymLink())
         QFile::remove(destino);
     QFile saida(destino);
-    if (!saida.open(QIODevice::WriteOnly | QIODevice::NewOnly, SoDoDono))
+    if (!saida.open(QIODevice::WriteOnly | QIODevice::NewOnly, data::OwnerOnlyFile))
         throw Error(QStringLiteral("Não foi possível criar o arquivo %1.").arg(destino), saida.errorString());
 
     try {
@@ -108,7 +108,7 @@ MarcaDeTrabalho::MarcaDeTrabalho(const QString &pasta, Tipo tipo, int numero)
     : m_caminho(QDir(pasta).filePath(nomeDaMarca(tipo, numero)))
 {
     QFile marca(m_caminho);
-    if (!marca.open(QIODevice::WriteOnly | QIODevice::Truncate, SoDoDono) || !marca.flush()
+    if (!marca.open(QIODevice::WriteOnly | QIODevice::Truncate, data::OwnerOnlyFile) || !marca.flush()
         || ::fsync(marca.handle()) != 0)
         throw Error(QStringLiteral("Não foi possível gravar na pasta de dados %1.").arg(QDir::toNativeSeparators(pasta)),
                     marca.errorString());

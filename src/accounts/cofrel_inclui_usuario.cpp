@@ -67,6 +67,10 @@ TformCofrelInclui::TformCofrelInclui(QWidget *parent)
     editSenha = cofrel::criaCampoSenha(this, u"editSenha"_s, QRect(211, 116, 162, 21), cofrel::TamanhoMaximoSenha);
     editConfirmaSenha = cofrel::criaCampoSenha(this, u"editConfirmaSenha"_s, QRect(211, 150, 162, 21),
                                                cofrel::TamanhoMaximoSenha);
+    // Each box is named by its label for assistive technology.
+    Label1->setBuddy(editUsuario);
+    Label2->setBuddy(editSenha);
+    Label3->setBuddy(editConfirmaSenha);
 
     buttonOK = criaBotaoCofrel(this, u"buttonOK"_s, u"OK"_s, QRect(211, 175, 76, 23));
     buttonSair = criaBotaoCofrel(this, u"buttonSair"_s, u"Cancelar"_s, QRect(296, 175, 76, 23));

@@ -81,6 +81,9 @@ TformCofrelLogin::TformCofrelLogin(QWidget *parent)
 
     editSenha = cofrel::criaCampoSenha(this, u"editSenha"_s, QRect(198, 113, 176, 21));
     editSenha->installEventFilter(this);
+    // Each box is named by its label for assistive technology.
+    Label1->setBuddy(comboUsuario);
+    Label2->setBuddy(editSenha);
 
     buttonIniciar = criaBotaoCofrel(this, u"buttonIniciar"_s, u"&Entrar"_s, QRect(12, 139, 84, 23));
     buttonIncluir = criaBotaoCofrel(this, u"buttonIncluir"_s, u"&Incluir Usuário"_s, QRect(105, 139, 84, 23));

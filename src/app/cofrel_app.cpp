@@ -4,6 +4,7 @@
 #include "accounts/cofrel_login.h"
 #include "app/icone_cofrel.h"
 #include "app/cofrel_uteis.h"
+#include "app/escala_janela.h"
 #include "app/forms.h"
 #include "app/guard.h"
 #include "app/login_context.h"
@@ -75,7 +76,11 @@ int runCofrel(int argc, char *argv[])
     QApplication::setWindowIcon(iconeCofrel());
     QApplication::setDesktopFileName(QStringLiteral("cofrel"));
     registraFontes();
-    QApplication::setFont(fonteJanela());
+    // What no window of ours sets (message boxes): sharp on the screens
+    // the program starts on, scaled or not.
+    QFont fonte = fonteJanela();
+    fonte.setFamilies(familiasJanela(app.devicePixelRatio()));
+    QApplication::setFont(fonte);
 
     // Without its data folder the program has nothing to show: the message
     // names what failed, and the program ends.

@@ -5,7 +5,9 @@ class QLineEdit;
 namespace cofrel {
 
 // Puts FiltroTeclaValor in front of everything that reaches an amount box:
-// key presses, and text pasted or dropped, as if typed key by key.
+// each key passes or is swallowed; text pasted or dropped is taken whole
+// (blanks around trimmed, the person's group separators taken out of an
+// amount written with them) or refused whole with the beep.
 void instalaFiltroValor(QLineEdit *edit);
 
 } // namespace cofrel

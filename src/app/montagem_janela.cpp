@@ -1,6 +1,7 @@
 #include "app/montagem_janela.h"
 
 #include "app/errors.h"
+#include "app/escala_janela.h"
 #include "app/guard.h"
 #include "app/login_context.h"
 
@@ -17,9 +18,12 @@
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QRawFont>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+
+#include <cmath>
 
 namespace cofrel {
 
@@ -28,8 +32,7 @@ using namespace Qt::StringLiterals;
 QFont fonteJanela()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies(familiasJanela(1.0));
     font.setPixelSize(11);
     font.setStyleStrategy(QFont::PreferDefault);
     return font;
@@ -66,6 +69,7 @@ void preparaJanela(QWidget *window, const QString &caption, QSize clientSize, Bo
     window->setWindowFlags(flags);
     window->setWindowTitle(caption);
     window->setFont(fonteJanela());
+    acompanhaEscala(window);
     window->setFixedSize(clientSize);
     centraNaTela(window);
 }
@@ -128,11 +132,32 @@ QPixmap carregaImagemFundo(const QString &file, const QString &chave)
     return picture;
 }
 
+// The picture control. Scaled by a whole number (200 %), each pixel of the
+// picture becomes a square of pixels, as sharp as at 100 %; only a
+// fractional scale (150 %) needs the picture smoothed.
+class ImagemFundo final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        const qreal scale = devicePixelRatioF();
+        if (qFuzzyCompare(scale, 1.0) || pixmap().isNull()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, !qFuzzyCompare(scale, std::round(scale)));
+        painter.drawPixmap(0, 0, pixmap());
+    }
+};
+
 } // namespace
 
 QLabel *criaImagemFundo(QWidget *window)
 {
-    auto *image = new QLabel(window);
+    auto *image = new ImagemFundo(window);
     image->setObjectName(QStringLiteral("Image1"));
     image->setGeometry(0, 0, window->width(), window->height());
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -179,31 +204,72 @@ bool negritoSemEfeito(const QFont &bold)
     return same;
 }
 
-// A label whose bold the font engine cannot draw makes it as Windows does
-// for a bitmap font: every character one pixel wider (the font's letter
-// spacing) and the text struck twice, one pixel apart.
-class RotuloNegritoSintetico final : public QLabel {
+// A bold label, made as Windows makes the bold of a bitmap font, which has
+// none: every character one pixel wider (the font's letter spacing) and the
+// text struck twice, one pixel apart. Scaled, the scalable stand-in is
+// struck the same way, the pixel scaled with it, so the labels keep their
+// look; another font whose engine draws a bold keeps its own.
+class RotuloNegrito final : public QLabel {
 public:
-    RotuloNegritoSintetico(const QString &text, QWidget *parent) : QLabel(text, parent)
-    {
-        QFont font = fonteRotulo();
-        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
-        setFont(font);
-    }
+    RotuloNegrito(const QString &text, QWidget *parent) : QLabel(text, parent) { setFont(fonteRotulo()); }
 
-    QSize sizeHint() const override { return QLabel::sizeHint() + QSize(1, 0); }
-    QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(1, 0); }
+    QSize sizeHint() const override { return QLabel::sizeHint() + QSize(m_sintetico ? 1 : 0, 0); }
+    QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(m_sintetico ? 1 : 0, 0); }
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void changeEvent(QEvent *event) override
     {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange && !m_ajustando)
+            ajustaNegrito();
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (!m_sintetico) {
+            QLabel::paintEvent(event);
+            return;
+        }
         QPainter painter(this);
+        if (fonteEscalada(font())) {
+            QFont regular = font();
+            regular.setBold(false); // the engine's own bold would come on top
+            painter.setFont(regular);
+        }
         const QRect area = contentsRect().adjusted(margin(), margin(), -margin() - 1, -margin());
         const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment()));
         for (const int dx : {0, 1})
             style()->drawItemText(&painter, area.translated(dx, 0), flags, palette(), isEnabled(), text(),
                                   foregroundRole());
     }
+
+private:
+    void ajustaNegrito()
+    {
+        QFont font = this->font();
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+        m_sintetico = negritoSemEfeito(font) || fonteEscalada(font);
+        const qreal espaco = m_sintetico ? 1 : 0;
+        if (this->font().letterSpacing() != espaco) {
+            font.setLetterSpacing(QFont::AbsoluteSpacing, espaco);
+            const QScopedValueRollback ajustando(m_ajustando, true);
+            setFont(font);
+        }
+        // Scaled, the stand-in may need a pixel or two more than the label
+        // was given at 100 %; back at 100 % it gets its own width again.
+        if (fonteEscalada(font)) {
+            if (m_largura < 0)
+                m_largura = width();
+            resize(qMax(m_largura, sizeHint().width()), height());
+        } else if (m_largura >= 0) {
+            resize(m_largura, height());
+            m_largura = -1;
+        }
+    }
+
+    bool m_sintetico = false;
+    bool m_ajustando = false;
+    int m_largura = -1; // the width at 100 %, while scaled
 };
 
 } // namespace
@@ -211,11 +277,11 @@ protected:
 QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)
 {
     QLabel *label = nullptr;
-    if (bold && negritoSemEfeito(fonteRotulo())) {
-        label = new RotuloNegritoSintetico(text, parent);
+    if (bold) {
+        label = new RotuloNegrito(text, parent);
     } else {
         label = new QLabel(text, parent);
-        label->setFont(bold ? fonteRotulo() : fonteJanela());
+        label->setFont(fonteJanela());
     }
     label->setObjectName(name);
     label->setAttribute(Qt::WA_TranslucentBackground);

@@ -10,7 +10,8 @@ class QWidget;
 namespace cofrel {
 
 // 8-point "MS Sans Serif" (11 pixels high), falling back quietly to a
-// similar sans serif where the font is missing.
+// similar sans serif where the font is missing. A window shown on a scaled
+// screen changes its families (escala_janela.h).
 QFont fonteJanela();
 // The same font in bold, for the labels over the background picture.
 QFont fonteRotulo();
@@ -25,7 +26,8 @@ enum class Borda {
 };
 
 // Fixed client size, caption, font and border of one of our windows,
-// centred on the screen.
+// centred on the screen; its fonts follow the scale of the screen it is
+// shown on.
 void preparaJanela(QWidget *window, const QString &caption, QSize clientSize, Borda borda);
 void centraNaTela(QWidget *window);
 
@@ -36,7 +38,8 @@ void centraNaTela(QWidget *window);
 QLabel *criaImagemFundo(QWidget *window);
 
 // A transparent label at (x, y) with its natural size. Bold is drawn by the
-// label itself where the font engine has no bold for the font.
+// label itself where the font engine has no bold for the font, and for the
+// scalable stand-in of a scaled screen alike.
 QLabel *criaRotulo(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = true);
 
 } // namespace cofrel

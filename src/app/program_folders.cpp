@@ -1,6 +1,7 @@
 #include "app/program_folders.h"
 
 #include "app/errors.h"
+#include "data/upkeep.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions OwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+using data::OwnerOnlyFile;
+using data::OwnerOnlyFolder;
 
 // The registry and the two tables every new user's are copied from.
 constexpr QLatin1StringView EmptyTables[] = {"users.db"_L1, "fin.DB"_L1, "dfin.DB"_L1};
@@ -24,12 +25,6 @@ constexpr QLatin1StringView EmptyTables[] = {"users.db"_L1, "fin.DB"_L1, "dfin.D
 QString withSeparator(const QString &folder)
 {
     return QDir::cleanPath(folder) + u'/';
-}
-
-bool writableFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isWritable();
 }
 
 QString personalDataFolder()
@@ -102,7 +97,7 @@ ProgramFolders locateProgramFolders(const QString &executableDir)
 {
     const QDir executable(executableDir);
     const QString portable = executable.absoluteFilePath(u"dados"_s);
-    if (writableFolder(portable))
+    if (QFileInfo(portable).isDir())
         return {withSeparator(executable.absolutePath()), withSeparator(portable), QString()};
 
     const QString shared = executable.absoluteFilePath(u"../share/cofrel"_s);

@@ -11,11 +11,13 @@ struct ProgramFolders {
     QString templatesDir; // the installed empty tables; empty for a portable folder
 };
 
-// A portable program folder is the executable's folder holding a writable
-// dados/: everything stays there. Otherwise the program is installed: its
-// files lie in ../share/cofrel beside the executable's folder (or, failing
-// that, in the executable's folder itself) and the data in the person's own
-// data folder, $XDG_DATA_HOME/cofrel/dados (~/.local/share/cofrel/dados).
+// A portable program folder is the executable's folder holding a dados/:
+// everything stays there, a read-only one (a stick, an archived copy)
+// included, which reads as it is and refuses writes. Otherwise the program
+// is installed: its files lie in ../share/cofrel beside the executable's
+// folder (or, failing that, in the executable's folder itself) and the data
+// in the person's own data folder, $XDG_DATA_HOME/cofrel/dados
+// (~/.local/share/cofrel/dados).
 ProgramFolders locateProgramFolders(const QString &executableDir);
 
 // For an installed program: creates the data folder owner-only when it is

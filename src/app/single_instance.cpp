@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "data/upkeep.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,7 +54,7 @@ bool SingleInstance::ownerlessLockRemoved()
     if (m_lock->getLockInfo(&pid, &host, &app))
         return false;
     if (!QFileInfo(m_file).isReadable())
-        QFile::setPermissions(m_file, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(m_file, data::OwnerOnlyFile);
     return m_lock->removeStaleLockFile();
 }
 

@@ -1,7 +1,9 @@
 #include "controls/GradBtn.h"
 
 #include "app/guard.h"
+#include "controls/gradbtn_accessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -10,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QtMath>
 
 #include <array>
 
@@ -103,30 +106,37 @@ void DrawArrow(QPainter &canvas, int W, int H, const QColor &colour)
 }
 
 // The platform's focus rectangle: every other pixel of the outline
-// inverted, so that drawing it twice removes it.
+// inverted, so that drawing it twice removes it. \a area is in the
+// button's pixels; a scaled image gets it at its own pixels, one ring for
+// each whole step of scale.
 void DrawFocusRect(QImage &image, const QRect &area)
 {
-    const int left = area.left();
-    const int top = area.top();
-    const int right = area.left() + area.width() - 1;
-    const int bottom = area.top() + area.height() - 1;
-    if (right < left || bottom < top)
-        return;
+    const qreal scale = image.devicePixelRatio();
+    const auto pixel = [scale](int logical) { return qRound(logical * scale); };
     const QRect inside = image.rect();
     auto invert = [&](int x, int y) {
         if ((x + y) % 2 != 0 || !inside.contains(x, y))
             return;
         image.setPixel(x, y, image.pixel(x, y) ^ 0x00FFFFFFu);
     };
-    for (int x = left; x <= right; ++x) {
-        invert(x, top);
-        if (bottom != top)
-            invert(x, bottom);
-    }
-    for (int y = top + 1; y < bottom; ++y) {
-        invert(left, y);
-        if (right != left)
-            invert(right, y);
+    const int rings = qMax(1, int(scale));
+    for (int k = 0; k < rings; ++k) {
+        const int left = pixel(area.left()) + k;
+        const int top = pixel(area.top()) + k;
+        const int right = pixel(area.left() + area.width()) - 1 - k;
+        const int bottom = pixel(area.top() + area.height()) - 1 - k;
+        if (right < left || bottom < top)
+            return;
+        for (int x = left; x <= right; ++x) {
+            invert(x, top);
+            if (bottom != top)
+                invert(x, bottom);
+        }
+        for (int y = top + 1; y < bottom; ++y) {
+            invert(left, y);
+            if (right != left)
+                invert(right, y);
+        }
     }
 }
 
@@ -169,6 +179,7 @@ TGradBtn::TGradBtn(QWidget *parent)
         guarded([this] { dialogChar(QString(mnemonicOf(caption_))); });
     });
     watchWindow();
+    GradBtnAccessible::install();
 }
 
 TGradBtn::~TGradBtn()
@@ -186,6 +197,10 @@ void TGradBtn::setCaption(const QString &caption)
     caption_ = caption;
     mnemonicShortcut();
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void TGradBtn::setFontColor(TColor colour) { setColour(fontColor_, colour); }
@@ -681,8 +696,20 @@ void TGradBtn::paintFace()
     const int H = height();
     if (W <= 0 || H <= 0)
         return;
-    if (faceBitmap_.size() != size())
-        faceBitmap_ = QImage(W, H, QImage::Format_RGB32);
+    // Composed at the screen's own pixels: scaled, the caption is drawn at
+    // the scaled size, not enlarged from 100 %.
+    const qreal scale = devicePixelRatioF();
+    const QSize pixels(qCeil(W * scale), qCeil(H * scale));
+    if (faceBitmap_.size() != pixels || faceBitmap_.devicePixelRatio() != scale) {
+        faceBitmap_ = QImage(pixels, QImage::Format_RGB32);
+        faceBitmap_.setDevicePixelRatio(scale);
+    }
+    const QColor top = canvasColour(isUp_ ? btnHiliteClr_ : btnShadowClr_);
+    const QColor bottom = canvasColour(isUp_ ? btnShadowClr_ : btnHiliteClr_);
+    // At a fractional scale the last row and column of pixels are partly
+    // the button's: they continue the bevel's bottom and right.
+    if (pixels != QSize(W, H))
+        faceBitmap_.fill(bottom);
     {
         QPainter canvas(&faceBitmap_);
         canvas.setFont(font());
@@ -691,8 +718,6 @@ void TGradBtn::paintFace()
         if (dropdownMenu_)
             DrawArrow(canvas, W, H, canvasColour(fontColor_));
         const int pressOffset = isUp_ ? 0 : 1;
-        const QColor top = canvasColour(isUp_ ? btnHiliteClr_ : btnShadowClr_);
-        const QColor bottom = canvasColour(isUp_ ? btnShadowClr_ : btnHiliteClr_);
         DrawBevel(canvas, QRect(0, 0, W, H), top, bottom, btnFrameSize_);
         plainCaption_ = plainCaptionOf(caption_);
         textShift_ = dropdownMenu_ ? -6 : 0;

@@ -326,7 +326,7 @@ QSqlQuery Database::prepare(const QString &sql, const QString &action, const QSt
     open();
     QSqlQuery q = newQuery();
     if (!q.prepare(sql))
-        raiseEngineError(action, fileName, q.lastError());
+        raiseEngineError(action, fileName, q.lastError(), m_folder);
     return q;
 }
 
@@ -335,7 +335,7 @@ void Database::exec(QSqlQuery &query, const QVariantMap &binds, const QString &a
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         query.bindValue(it.key(), it.value());
     if (!query.exec())
-        raiseEngineError(action, fileName, query.lastError());
+        raiseEngineError(action, fileName, query.lastError(), m_folder);
 }
 
 void Database::begin(const QStringList &fileNames)
@@ -354,7 +354,7 @@ void Database::commit()
     if (!q.exec(u"COMMIT"_s)) {
         const QSqlError error = q.lastError();
         rollback();
-        raiseEngineError(u"gravar"_s, m_transactionFiles, error);
+        raiseEngineError(u"gravar"_s, m_transactionFiles, error, m_folder);
     }
     m_inTransaction = false;
 }
@@ -395,12 +395,21 @@ bool nextRow(QSqlQuery &query, const QString &action, const QString &fileName)
     return false;
 }
 
-void raiseEngineError(const QString &action, const QString &fileName, const QSqlError &error)
+void raiseEngineError(const QString &action, const QString &fileName, const QSqlError &error,
+                      const QString &folder)
 {
     const QString engineText =
         error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
     const int code = nativeCode(error);
     const QString file = fileName.isEmpty() ? u"(sem tabela)"_s : fileName;
+    // A data folder that cannot be written refuses every write in it, a
+    // journal's first: said of the folder, not of one table.
+    const bool refused =
+        (code & 0xff) == SqliteCantOpen || ((code & 0xff) == SqliteReadOnly && code != SqliteReadOnlyDbMoved);
+    if (refused && !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        throw Error(u"A pasta de dados %1 está protegida contra gravação; não foi possível %2 %3."_s.arg(
+                        QDir::toNativeSeparators(QDir::cleanPath(folder)), action, file),
+                    engineText);
     switch (code & 0xff) {
     case SqliteBusy:
     case SqliteLocked:
@@ -420,7 +429,6 @@ void raiseEngineError(const QString &action, const QString &fileName, const QSql
     case SqliteFull:
         throw Error(u"Não há espaço em disco para gravar na tabela %1."_s.arg(file), engineText);
     case SqliteCantOpen:
-        // Also a journal that cannot be made beside the file (a read-only folder).
         throw Error(u"Não foi possível %1 %2: o arquivo, ou o diário de gravação que o acompanha na pasta "
                     u"de dados, não pôde ser aberto; veja se a pasta permite gravação."_s.arg(action, file),
                     engineText);

@@ -54,7 +54,7 @@ public:
     QSqlQuery run(const QString &sql, const QVariantMap &binds, const QString &action, const QString &fileName);
     // The same in two steps, for a statement run many times over.
     QSqlQuery prepare(const QString &sql, const QString &action, const QString &fileName);
-    static void exec(QSqlQuery &query, const QVariantMap &binds, const QString &action, const QString &fileName);
+    void exec(QSqlQuery &query, const QVariantMap &binds, const QString &action, const QString &fileName);
 
     // A transaction over the table files \a fileNames (attached first: the
     // engine attaches nothing inside a transaction).
@@ -112,8 +112,10 @@ bool nextRow(QSqlQuery &query, const QString &action, const QString &fileName);
 QString tableNameOf(const QString &fileName);
 
 // Turns an engine failure into a cofrel::Error whose Portuguese message
-// names the file (locked, damaged, missing, read-only, disk full), with the
-// engine's own text as its details.
-[[noreturn]] void raiseEngineError(const QString &action, const QString &fileName, const QSqlError &error);
+// names the file (locked, damaged, missing, read-only, disk full), or the
+// data \a folder when it cannot be written, with the engine's own text as
+// its details.
+[[noreturn]] void raiseEngineError(const QString &action, const QString &fileName, const QSqlError &error,
+                                   const QString &folder = {});
 
 } // namespace cofrel::data

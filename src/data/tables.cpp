@@ -264,9 +264,9 @@ std::vector<qint64> Table::insertImported(const std::vector<Importado> &rows)
     std::vector<qint64> numbers;
     numbers.reserve(rows.size());
     for (const Importado &i : rows) {
-        Database::exec(row, bindsOf(i.row, false), WriteAction, m_fileName);
+        m_db.exec(row, bindsOf(i.row, false), WriteAction, m_fileName);
         numbers.push_back(row.lastInsertId().toLongLong());
-        Database::exec(identity, {{u":identidade"_s, i.identidade}, {u":transacao"_s, numbers.back()}}, WriteAction,
+        m_db.exec(identity, {{u":identidade"_s, i.identidade}, {u":transacao"_s, numbers.back()}}, WriteAction,
                        m_fileName);
     }
     return numbers;

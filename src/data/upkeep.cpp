@@ -11,9 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What QFileInfo reports of the bits above: the owner's and, for the
-// process's own files, the user's.
-constexpr QFile::Permissions UserBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+constexpr QFile::Permissions OthersBits = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 bool isOwnFile(const QString &name)
 {
@@ -26,10 +25,13 @@ bool isOwnFile(const QString &name)
     return own.match(name).hasMatch();
 }
 
-void restrict(const QFileInfo &info, QFile::Permissions wanted)
+// Group and other lose every right; the owner keeps exactly theirs, so a
+// table or folder its owner made read-only stays read-only.
+void restrict(const QFileInfo &info)
 {
-    if ((info.permissions() & ~UserBits) != wanted)
-        QFile::setPermissions(info.absoluteFilePath(), wanted);
+    const QFile::Permissions current = info.permissions();
+    if (current & OthersBits)
+        QFile::setPermissions(info.absoluteFilePath(), current & OwnerOnlyFolder);
 }
 
 QStringList pathsMatching(const QString &folder, const QString &pattern)
@@ -48,11 +50,11 @@ void tightenModes(const QString &folder)
     const QFileInfo self(folder);
     if (!self.isDir())
         return;
-    restrict(self, OwnerOnlyFolder);
+    restrict(self);
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
         if (!entry.isSymLink() && entry.isFile() && isOwnFile(entry.fileName()))
-            restrict(entry, OwnerOnlyFile);
+            restrict(entry);
     }
 }
 

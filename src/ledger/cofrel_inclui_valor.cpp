@@ -61,11 +61,11 @@ TformIncluirValor::~TformIncluirValor() = default;
 
 void TformIncluirValor::criaControles()
 {
-    criaRotulo(this, QStringLiteral("Label1"), QStringLiteral("Data"), 12, 104);
-    criaRotulo(this, QStringLiteral("Label2"), QStringLiteral("Categoria"), 221, 104);
-    criaRotulo(this, QStringLiteral("Label3"), QStringLiteral("Descrição"), 12, 139);
-    criaRotulo(this, QStringLiteral("Label4"), QStringLiteral("Valor"), 12, 173);
-    criaRotulo(this, QStringLiteral("Label5"), QStringLiteral("Tipo"), 221, 173);
+    QLabel *Label1 = criaRotulo(this, QStringLiteral("Label1"), QStringLiteral("Data"), 12, 104);
+    QLabel *Label2 = criaRotulo(this, QStringLiteral("Label2"), QStringLiteral("Categoria"), 221, 104);
+    QLabel *Label3 = criaRotulo(this, QStringLiteral("Label3"), QStringLiteral("Descrição"), 12, 139);
+    QLabel *Label4 = criaRotulo(this, QStringLiteral("Label4"), QStringLiteral("Valor"), 12, 173);
+    QLabel *Label5 = criaRotulo(this, QStringLiteral("Label5"), QStringLiteral("Tipo"), 221, 173);
 
     m_editData = new QLineEdit(this);
     m_editData->setObjectName(QStringLiteral("editData"));
@@ -96,6 +96,13 @@ void TformIncluirValor::criaControles()
     m_comboCredito->setObjectName(QStringLiteral("comboCredito"));
     m_comboCredito->addItems(NomesTipos());
     m_comboCredito->setGeometry(221, 186, 156, 21);
+
+    // Each box is named by its label for assistive technology.
+    Label1->setBuddy(m_editData);
+    Label2->setBuddy(m_comboCategoria);
+    Label3->setBuddy(m_editDescricao);
+    Label4->setBuddy(m_editValor);
+    Label5->setBuddy(m_comboCredito);
 
     m_buttonOK = criaBotaoCofrel(this, QStringLiteral("buttonOK"), QStringLiteral("OK"),
                                  QRect(219, 223, 76, 23));

@@ -179,6 +179,7 @@ void TformCofrelMain::criaAbaExtrato()
     DBGrid = new DataGrid(panelExtrato);
     DBGrid->setObjectName(QStringLiteral("DBGrid"));
     DBGrid->setGeometry(2, 33, 485, 212);
+    DBGrid->setAccessibleName(QStringLiteral("Extrato"));
     connect(DBGrid, &DataGrid::doubleClicked, this, guard([this](auto &&...) { buttonAlteraValorClick(); }));
 
     menuExtrato = new QMenu(this);
@@ -201,6 +202,10 @@ void TformCofrelMain::criaAbaExtrato()
     editSaldo->setObjectName(QStringLiteral("editSaldo"));
     editSaldo->setReadOnly(true);
     editSaldo->setGeometry(365, 246, 121, 21);
+
+    // Each box is named by its label for assistive technology.
+    Label1->setBuddy(comboPeriodo);
+    labelSaldo->setBuddy(editSaldo);
 }
 
 void TformCofrelMain::criaBotoes()

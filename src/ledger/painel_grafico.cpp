@@ -128,6 +128,12 @@ PainelGrafico::PainelGrafico(QWidget *parent)
 
     editReceita = criaCaixa(this, u"editReceita"_s, QRect(399, 6, 81, 21));
 
+    // Each box is named by its label for assistive technology; the period
+    // as on the statement's tab.
+    Label2->setBuddy(editDespesas);
+    labelSaldo2->setBuddy(editReceita);
+    comboPeriodoGrafico->setAccessibleName(u"Período:"_s);
+
     Chart = new GraficoPizza(this);
     Chart->setObjectName(u"Chart"_s);
     Chart->setGeometry(8, 32, 473, 228);

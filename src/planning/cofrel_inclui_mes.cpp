@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -73,11 +74,11 @@ TformIncluiMes::TformIncluiMes(QWidget *parent)
     preparaJanela(this, QStringLiteral("Cofrel 1.0 - Incluir/Editar Planejamento Mensal"), QSize(388, 250),
                   Borda::SimplesSistema);
 
-    criaRotulo(this, QStringLiteral("labelDia"), QStringLiteral("Dia"), 12, 104);
-    criaRotulo(this, QStringLiteral("labelCategoria"), QStringLiteral("Categoria"), 221, 104);
-    criaRotulo(this, QStringLiteral("labelDescricao"), QStringLiteral("Descrição"), 12, 139);
-    criaRotulo(this, QStringLiteral("labelValor"), QStringLiteral("Valor"), 12, 173);
-    criaRotulo(this, QStringLiteral("labelTipo"), QStringLiteral("Tipo"), 221, 173);
+    QLabel *labelDia = criaRotulo(this, QStringLiteral("labelDia"), QStringLiteral("Dia"), 12, 104);
+    QLabel *labelCategoria = criaRotulo(this, QStringLiteral("labelCategoria"), QStringLiteral("Categoria"), 221, 104);
+    QLabel *labelDescricao = criaRotulo(this, QStringLiteral("labelDescricao"), QStringLiteral("Descrição"), 12, 139);
+    QLabel *labelValor = criaRotulo(this, QStringLiteral("labelValor"), QStringLiteral("Valor"), 12, 173);
+    QLabel *labelTipo = criaRotulo(this, QStringLiteral("labelTipo"), QStringLiteral("Tipo"), 221, 173);
 
     m_comboCategoria = criaLista(this, QStringLiteral("comboCategoria"), QRect(221, 117, 156, AlturaCampo),
                                  NomesCategorias());
@@ -90,6 +91,12 @@ TformIncluiMes::TformIncluiMes(QWidget *parent)
     m_buttonSair = criaBotaoCofrel(this, QStringLiteral("buttonSair"), QStringLiteral("Cancelar"),
                                    QRect(304, 223, 76, 23));
     m_comboDia = criaLista(this, QStringLiteral("comboDia"), QRect(13, 117, 68, AlturaCampo), diasDoMes());
+    // Each box is named by its label for assistive technology.
+    labelDia->setBuddy(m_comboDia);
+    labelCategoria->setBuddy(m_comboCategoria);
+    labelDescricao->setBuddy(m_editDescricao);
+    labelValor->setBuddy(m_editValor);
+    labelTipo->setBuddy(m_comboCredito);
 
     // The day comes last in the tab order; activation puts the focus there.
     QWidget::setTabOrder(m_comboCategoria, m_editDescricao);

@@ -47,6 +47,7 @@ TformPlanejamento::TformPlanejamento(QWidget *parent)
     DBGrid = new DataGrid(this);
     DBGrid->setObjectName(QStringLiteral("DBGrid"));
     DBGrid->setGeometry(8, 112, 483, 217);
+    DBGrid->setAccessibleName(QStringLiteral("Planejamento Mensal"));
 
     buttonIncluiValor = criaBotaoCofrel(this, QStringLiteral("buttonIncluiValor"), QStringLiteral("&Incluir valor"),
                                         QRect(8, 334, 119, 23));

@@ -121,17 +121,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("cursor");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("exponent") << "en_US" << "" << 0 << "1e308" << "1308";
-        QTest::newRow("minus") << "en_US" << "" << 0 << "-5" << "5";
-        QTest::newRow("spelled infinity") << "en_US" << "" << 0 << "inf" << "";
-        QTest::newRow("second separator") << "en_US" << "" << 0 << "1.2.3" << "1.23";
-        QTest::newRow("separator already in the box") << "pt_BR" << "12,5" << 0 << "3,4" << "3412,5";
-        QTest::newRow("grouping and currency") << "pt_BR" << "" << 0 << "R$ 1.234,56" << "1234,56";
-        QTest::newRow("line breaks and tabs") << "en_US" << "7" << 1 << "\t8\n9\r" << "789";
-        QTest::newRow("in the middle") << "en_US" << "15" << 1 << "x2y" << "125";
+        QTest::newRow("exponent refused") << "en_US" << "" << 0 << "1e308" << "";
+        QTest::newRow("minus refused") << "en_US" << "" << 0 << "-5" << "";
+        QTest::newRow("spelled infinity refused") << "en_US" << "" << 0 << "inf" << "";
+        QTest::newRow("second separator refused") << "en_US" << "" << 0 << "1.2.3" << "";
+        QTest::newRow("separator already in the box") << "pt_BR" << "12,5" << 0 << "3,4" << "12,5";
+        QTest::newRow("grouping taken out") << "pt_BR" << "" << 0 << "1.234,56" << "1234,56";
+        QTest::newRow("currency refused") << "pt_BR" << "" << 0 << "R$ 1.234,56" << "";
+        QTest::newRow("blanks around trimmed") << "en_US" << "7" << 1 << "\t89\r\n" << "789";
+        QTest::newRow("line break inside refused") << "en_US" << "7" << 1 << "8\n9" << "7";
+        QTest::newRow("in the middle") << "en_US" << "15" << 1 << "2" << "125";
+        QTest::newRow("letters in the middle refused") << "en_US" << "15" << 1 << "x2y" << "15";
     }
 
-    // Pasted or dropped text passes the key filter as if typed at the cursor.
+    // Pasted or dropped text is taken whole, or refused whole.
     void filtroTextoColado()
     {
         QFETCH(QString, locale);

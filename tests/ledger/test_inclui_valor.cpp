@@ -11,7 +11,6 @@
 #include "ledger/cofrel_inclui_valor.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -291,35 +290,6 @@ private Q_SLOTS:
         QVERIFY(!std::signbit(rows[0].valor) || rows[0].valor != 0); // never a negative zero
         QVERIFY(m_fx->interacao.errors.isEmpty());
         QVERIFY(m_fx->interacao.messages.isEmpty());
-    }
-
-    void pastedAmountPassesKeyFilter_data()
-    {
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<double>("stored");
-        QTest::newRow("minus does not flip the type") << "-5" << "5" << -5.0;
-        QTest::newRow("exponent") << "1e308" << "1308" << -1308.0;
-        QTest::newRow("a thousand million by exponent") << "1e9" << "19" << -19.0;
-    }
-
-    void pastedAmountPassesKeyFilter()
-    {
-        QFETCH(QString, pasted);
-        QFETCH(QString, shown);
-        QFETCH(double, stored);
-        LocaleScope scope(QStringLiteral("en_US"));
-        QApplication::clipboard()->setText(pasted);
-        QString inBox;
-        executa(Modo::NovoLancamento, [&](TformIncluirValor &dlg) {
-            dlg.editValor()->paste(); // what Ctrl+V does (QTest gives the key no control character)
-            inBox = dlg.editValor()->text();
-            clica(dlg.buttonOK());
-        });
-        QCOMPARE(inBox, shown);
-        const QList<Lancamento> rows = m_fx->lancamentos();
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].valor, stored); // a debit, as the type says
     }
 
     // A row another program wrote with an amount no box can hold opens for

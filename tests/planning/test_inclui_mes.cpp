@@ -206,8 +206,9 @@ private Q_SLOTS:
         QTest::newRow("comma under comma locale") << "pt_BR" << "12,50" << false << "12,50";
         QTest::newRow("dot under comma locale swallowed") << "pt_BR" << "12.50" << false << "1250";
         QTest::newRow("at most twelve characters") << "en_US" << "1234567890123" << false << "123456789012";
-        QTest::newRow("pasted exponent") << "en_US" << "1e308" << true << "1308";
-        QTest::newRow("pasted minus and grouping") << "pt_BR" << "-1.234,5" << true << "1234,5";
+        QTest::newRow("pasted exponent refused") << "en_US" << "1e308" << true << "";
+        QTest::newRow("pasted minus refused") << "pt_BR" << "-1.234,5" << true << "";
+        QTest::newRow("pasted grouping taken out") << "pt_BR" << "1.234,5" << true << "1234,5";
     }
 
     void amountFilter()
