@@ -16,6 +16,8 @@
 #include "app/montagem_janela.h"
 #include "data/cofrel_dados.h"
 #include "data/queries.h"
+#include "extratos_exemplo.h"
+#include "ledger/cofrel_importa_extrato.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "ledger/cofrel_main_abas.h"
@@ -37,6 +39,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <QTimer>
@@ -115,6 +118,7 @@ private:
     void entra(Figura &b);
     void incluiValor(int vez, Cronometro &relogio);
     void medeSaltos(QJsonObject &figuras);
+    void medeImportacao(QJsonObject &figuras);
 
     const OpcoesLivro &m_opcoes;
     InteracaoBench m_interacao;
@@ -193,6 +197,62 @@ void Medicao::incluiValor(int vez, Cronometro &relogio)
     });
     principal().buttonIncluiValorClick();
     m_vigia.esperado = false;
+}
+
+// (l) and (m): a bank statement of 10,000 lines imported through the
+// grid's menu. (l) from the choice of the file to the review shown and
+// drawn; (m) from OK, every line ticked, to the lines booked and the
+// statement, the balance and the chart refreshed and drawn. Each run
+// imports a statement of its own, so none of its lines is a duplicate.
+void Medicao::medeImportacao(QJsonObject &figuras)
+{
+    constexpr int LinhasDoExtrato = 10000;
+    const int vezes = qMax(1, m_opcoes.repeticoesCopia);
+    progresso(u"(l), (m) importação de um extrato de %1 linhas, %2 vezes"_s.arg(LinhasDoExtrato).arg(vezes));
+    QTemporaryDir pasta;
+    TformCofrelMain &janela = principal();
+    Figura l;
+    Figura m;
+    for (int vez = 0; vez < vezes; ++vez) {
+        QFile arquivo(pasta.filePath(u"extrato-%1.ofx"_s.arg(vez)));
+        if (!arquivo.open(QIODevice::WriteOnly)
+            || arquivo.write(exemplo::ofxSgml(std::uint64_t(1000 + vez), LinhasDoExtrato).bytes) < 0) {
+            l.erros << u"o extrato de exemplo não foi gravado"_s;
+            break;
+        }
+        arquivo.close();
+        m_interacao.arquivo = arquivo.fileName();
+        m_vigia.esperado = true;
+        Cronometro relogio;
+        int marcadas = -1;
+        QTimer::singleShot(0, &janela, [&] {
+            // The review is up: drawn, then OK on the lines it ticked (all
+            // but the few an earlier run happened to book already).
+            esvazia();
+            l.amostras.valores.push_back(relogio.ms());
+            l.amostras.cpu.push_back(relogio.cpuMs());
+            auto *revisao = qobject_cast<TformImportaExtrato *>(QApplication::activeModalWidget());
+            if (!revisao || !revisao->revisao()) {
+                m.erros << u"a revisão não apareceu"_s;
+                return;
+            }
+            marcadas = revisao->revisao()->totais().marcadas;
+            relogio.start();
+            guarded([&] { revisao->buttonOKClick(); });
+        });
+        relogio.start();
+        janela.actionImportaExtratoClick();
+        esvazia();
+        m_vigia.esperado = false;
+        m.amostras.valores.push_back(relogio.ms());
+        m.amostras.cpu.push_back(relogio.cpuMs());
+        const int gravadas = janela.formImportaExtrato()->gravacao().lancamentos;
+        if (gravadas != marcadas || marcadas < LinhasDoExtrato * 9 / 10)
+            m.erros << u"a importação gravou %1 linhas, de %2 marcadas"_s.arg(gravadas).arg(marcadas);
+    }
+    m_interacao.arquivo.clear();
+    figuras.insert(u"l"_s, l.paraJson(vezes));
+    figuras.insert(u"m"_s, m.paraJson(vezes));
 }
 
 // The rows the grid draws, first and last (-1 when none).
@@ -356,6 +416,8 @@ QJsonObject Medicao::executa()
     copia.insert(u"ampulheta"_s, copias > 0 && comAmpulheta == copias);
     figuras.insert(u"g"_s, copia);
     const double memoriaAposCopia = picoMemoriaMb();
+    // Last: each import adds its lines to the book.
+    medeImportacao(figuras);
 
     destroyForms();
     return {{u"transacoes"_s, double(o.transacoes)},

@@ -23,7 +23,9 @@ struct OpcoesLivro {
 // the first one, (c) period change, (d) chart refresh, (e) a transaction
 // added end to end, (f) the due-entry check, (g) the statement copy of
 // "Completo" (with whether the pointer was an hourglass meanwhile), (j)
-// Ctrl+End and (k) the scrollbar dragged to the middle of "Completo".
+// Ctrl+End and (k) the scrollbar dragged to the middle of "Completo", and
+// last (l) the review of a bank statement of 10,000 lines shown and (m)
+// those lines booked, which adds them to the book.
 //
 // With opcoes.colagem, only (i), on a real display (X): after the log-in,
 // each copy of "Completo" is pasted by another program (xclip), and the

@@ -19,7 +19,9 @@ public:
     void error(const QString &text, const QString &details) override;
     void beep() override;
     void showHelp(const QString &file, int context) override;
+    QString openFileName(const QString &, const QString &) override { return arquivo; }
 
+    QString arquivo; // the answer of the file dialog
     QStringList mensagens;
     QStringList erros;
     int bipes = 0;

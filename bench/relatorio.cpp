@@ -52,6 +52,8 @@ constexpr Linha Linhas[] = {
     {u"i", u"    pico ao colar, além de antes", u"MB", -1, -1},
     {u"j", u"(j) Ctrl+End no Completo", u"ms", 16, 1000},
     {u"k", u"(k) rolagem ao meio do Completo", u"ms", 16, 1000},
+    {u"l", u"(l) revisão de extrato, 10.000 linhas", u"ms", 500, 1000},
+    {u"m", u"(m) gravação dessas 10.000 linhas", u"ms", 1000, 1000},
 };
 
 constexpr double MaximoPartidaSobreBase = 1.5;
