@@ -11,7 +11,11 @@
 //       (0: never); prints the steps it took;
 //   cofrel_crashwriter memoria <pasta do programa> <passo>
 //       the same booking and advance written directly over a connection
-//       whose main database is ":memory:", for comparison.
+//       whose main database is ":memory:", for comparison;
+//   cofrel_crashwriter importacao <pasta do programa> <passo>
+//       imports the bank's statement <pasta do programa>/extrato.ofx into
+//       the first user's book, every line the review ticks, dying the
+//       same way.
 #include "crashwriter_operacoes.h"
 #include "crashwriter_protocolo.h"
 #include "crashwriter_vfs.h"
@@ -34,7 +38,8 @@ namespace {
 
 int uso()
 {
-    std::fputs("uso: cofrel_crashwriter aleatorio|vencido|memoria <pasta do programa> <semente|passo> [operações]\n",
+    std::fputs("uso: cofrel_crashwriter aleatorio|vencido|memoria|importacao <pasta do programa> <semente|passo> "
+               "[operações]\n",
                stderr);
     return 2;
 }
@@ -118,11 +123,14 @@ int main(int argc, char *argv[])
                 escritor.umaOperacaoAoAcaso();
             return 0;
         }
-        if (modo == u"vencido"_s || modo == u"memoria"_s) {
+        if (modo == u"vencido"_s || modo == u"memoria"_s || modo == u"importacao"_s) {
             instalaVfsContador();
             int passos = 0;
             if (modo == u"memoria"_s) {
                 passos = memoria(pasta, int(numero));
+            } else if (modo == u"importacao"_s) {
+                Escritor escritor(pasta, 1);
+                passos = escritor.importaExtratoContando(QDir(pasta).filePath(u"extrato.ofx"_s), int(numero));
             } else {
                 Escritor escritor(pasta, 1);
                 passos = escritor.reservaVencidoContando(int(numero));

@@ -17,6 +17,8 @@
 #include "data/database.h"
 #include "data/schema.h"
 #include "ledger/cofrel_inclui_valor.h"
+#include "ledger/extrato_banco.h"
+#include "ledger/importacao.h"
 #include "planning/lancamentos_vencidos.h"
 #include "planning/plano_mensal.h"
 
@@ -485,6 +487,19 @@ int Escritor::reservaVencidoContando(int morreNoPasso)
     ofereceLancamentosVencidos(dados(), dialogo);
     confirmaSemErros(u"lançamento vencido"_s);
     return passos;
+}
+
+int Escritor::importaExtratoContando(const QString &arquivo, int morreNoPasso)
+{
+    const std::vector<Usuario> usuarios = leUsuarios();
+    if (usuarios.empty())
+        throw Error(u"Não há usuário."_s);
+    entraComo(usuarios.front());
+    ImportacaoExtrato importacao(dados().database(), dados().TableFin, dados().TableDFin);
+    importacao.monta(leExtratoBanco(arquivo).linhas);
+    armaContador(morreNoPasso);
+    importacao.grava(clock::now());
+    return desarmaContador();
 }
 
 // ---- Chance ----------------------------------------------------------------------

@@ -36,6 +36,10 @@ public:
     // dies before that step. Returns the steps counted.
     int reservaVencidoContando(int morreNoPasso);
 
+    // The bank's statement \a arquivo imported into the first user's book
+    // with every line the review ticks, counted and killed the same way.
+    int importaExtratoContando(const QString &arquivo, int morreNoPasso);
+
 private:
     struct Usuario {
         QString nome;

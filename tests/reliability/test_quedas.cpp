@@ -13,6 +13,9 @@
 #include "app/modal_result.h"
 #include "data/cofrel_dados.h"
 #include "data/database.h"
+#include "data/schema.h"
+#include "extratos_exemplo.h"
+#include "ledger/extrato_banco.h"
 #include "ledger/cofrel_main_extrato.h"
 #include "support/scripted_interaction.h"
 #include "support/tabelas.h"
@@ -399,14 +402,7 @@ private Q_SLOTS:
         copiaPasta(pasta.dataDir(), modelo.path());
 
         const auto roda = [&](int passo, QByteArray &saida) {
-            copiaPasta(modelo.path(), pasta.dataDir());
-            QProcess escritor;
-            escritor.setProcessEnvironment(ambienteDoEscritor());
-            escritor.start(executavelDoEscritor(), {modo, pasta.appDir(), QString::number(passo)});
-            escritor.waitForFinished(60'000);
-            const QByteArray erros = escritor.readAllStandardError();
-            saida = escritor.readAllStandardOutput() + erros;
-            return escritor.exitStatus() == QProcess::CrashExit && semRelatorioDeSanitizer(erros);
+            return morreNoPasso(modo, pasta, modelo.path(), passo, saida);
         };
         QByteArray saida;
         QVERIFY2(!roda(0, saida), saida.constData());
@@ -418,20 +414,9 @@ private Q_SLOTS:
         int ambos = 0, nenhum = 0, pelaMetade = 0, superDiarios = 0;
         for (int passo = 1; passo <= passos; ++passo) {
             QVERIFY2(roda(passo, saida), qPrintable(u"o passo %1 não matou: "_s.arg(passo) + QString::fromUtf8(saida)));
-            // Whatever the kill left is its owner's alone; once the program has
-            // started, no orphaned super-journal is left.
-            const QDir dir(pasta.dataDir());
-            for (const QString &nome : dir.entryList(QDir::Files | QDir::Hidden)) {
-                superDiarios += nome.contains(u"-mj"_s);
-                QVERIFY2(!(QFileInfo(dir.filePath(nome)).permissions() & DeOutros), qPrintable(nome));
-            }
-            data::Database(pasta.dataDir()).run(u"SELECT 1"_s, {}, u"abrir"_s, {});
-            // A super-journal may stay only while a journal that could name it
-            // does (one the engine did not find hot, left for its next write).
-            const QStringList restos = dir.entryList({u"*-mj*"_s}, QDir::Files | QDir::Hidden);
-            const QStringList diarios = dir.entryList({u"*-journal"_s}, QDir::Files | QDir::Hidden);
-            QVERIFY2(restos.isEmpty() || !diarios.isEmpty(),
-                     qPrintable(u"passo %1: "_s.arg(passo) + restos.join(u", "_s)));
+            superDiarios += confereRestos(pasta, passo);
+            if (QTest::currentTestFailed())
+                return;
             QCOMPARE(integridade(fin), u"ok"_s);
             QCOMPARE(integridade(dfin), u"ok"_s);
             const int reservas = consultaUm(fin, u"SELECT count(*) FROM fin"_s).toInt();
@@ -468,6 +453,61 @@ private Q_SLOTS:
             QVERIFY(pelaMetade > 0);
     }
 
+    // A bank statement imported into a book, killed before each disk step of
+    // its booking in turn: the book holds every line or none, each with the
+    // bank's identity, and the planned entry a line pays is advanced exactly
+    // when the lines are there (the ledger and the plan in one transaction).
+    void quedaEmCadaPassoDaImportacao()
+    {
+        const mode_t umaskAntes = ::umask(0);
+        const auto restaura = qScopeGuard([umaskAntes] { ::umask(umaskAntes); });
+        TestFolder pasta;
+        QCOMPARE(pasta.addUser(u"ana"_s, u"segredo"_s), 1);
+        const exemplo::ExtratoExemplo extrato = exemplo::ofxSgml(7, 6);
+        QFile arquivo(pasta.appDir() + u"extrato.ofx"_s);
+        QVERIFY(arquivo.open(QIODevice::WriteOnly) && arquivo.write(extrato.bytes) == extrato.bytes.size());
+        arquivo.close();
+        const LinhaExtrato &paga = extrato.linhas.first();
+        QList<Lancamento> plano{
+            {0, paga.data, u"Pago pelo extrato"_s, 8, double(paga.centavos) / 100.0, paga.data.day()}};
+        gravaLinhas(u"d1.db"_s, plano);
+        QTemporaryDir modelo;
+        copiaPasta(pasta.dataDir(), modelo.path());
+
+        QByteArray saida;
+        QVERIFY2(!morreNoPasso(u"importacao"_s, pasta, modelo.path(), 0, saida), saida.constData());
+        const int passos = interpreta(saida).passos;
+        QVERIFY2(passos > 4, saida.constData());
+        const QString fin = pasta.dataFile(u"f1.DB"_s);
+        const QString dfin = pasta.dataFile(u"d1.DB"_s);
+        const int linhas = int(extrato.linhas.size());
+        int todas = 0, nenhuma = 0;
+        for (int passo = 1; passo <= passos; ++passo) {
+            QVERIFY2(morreNoPasso(u"importacao"_s, pasta, modelo.path(), passo, saida),
+                     qPrintable(u"o passo %1 não matou: "_s.arg(passo) + QString::fromUtf8(saida)));
+            confereRestos(pasta, passo);
+            if (QTest::currentTestFailed())
+                return;
+            QCOMPARE(integridade(fin), u"ok"_s);
+            QCOMPARE(integridade(dfin), u"ok"_s);
+            const int gravadas = consultaUm(fin, u"SELECT count(*) FROM fin"_s).toInt();
+            const bool comIdentidades =
+                consultaUm(fin, u"SELECT count(*) FROM sqlite_master WHERE name = 'importados'"_s).toInt() == 1;
+            const int identidades =
+                comIdentidades ? consultaUm(fin, u"SELECT count(*) FROM importados"_s).toInt() : 0;
+            const bool avancado = consultaUm(dfin, u"SELECT Data FROM dfin"_s).toString() != data::isoDate(paga.data);
+            QVERIFY2(gravadas == 0 || gravadas == linhas,
+                     qPrintable(u"passo %1: %2 de %3 linhas"_s.arg(passo).arg(gravadas).arg(linhas)));
+            QCOMPARE(identidades, gravadas);
+            QCOMPARE(avancado, gravadas > 0);
+            (gravadas ? todas : nenhuma) += 1;
+        }
+        qInfo("importação: %d quedas, uma antes de cada passo de disco; inteira %d, nenhuma linha %d", passos, todas,
+              nenhuma);
+        QVERIFY(todas > 0);
+        QVERIFY(nenhuma > 0);
+    }
+
 private:
     // Checks the folder after the writer ended, against \a modelo, which
     // becomes what the folder holds.
@@ -502,6 +542,42 @@ private:
             return;
         arquivosEUsuariosInteiros(dados, real);
         modelo = real;
+    }
+
+    // Runs the writer in \a modo over a fresh copy of \a modelo, dying just
+    // before disk step \a passo (0: never); true when it died as asked.
+    bool morreNoPasso(const QString &modo, TestFolder &pasta, const QString &modelo, int passo, QByteArray &saida)
+    {
+        copiaPasta(modelo, pasta.dataDir());
+        QProcess escritor;
+        escritor.setProcessEnvironment(ambienteDoEscritor());
+        escritor.start(executavelDoEscritor(), {modo, pasta.appDir(), QString::number(passo)});
+        escritor.waitForFinished(60'000);
+        const QByteArray erros = escritor.readAllStandardError();
+        saida = escritor.readAllStandardOutput() + erros;
+        return escritor.exitStatus() == QProcess::CrashExit && semRelatorioDeSanitizer(erros);
+    }
+
+    // Whatever the kill left is its owner's alone; once the program has
+    // started, no orphaned super-journal is left. Returns how many
+    // super-journals the kill left.
+    int confereRestos(TestFolder &pasta, int passo)
+    {
+        int superDiarios = 0;
+        const QDir dir(pasta.dataDir());
+        for (const QString &nome : dir.entryList(QDir::Files | QDir::Hidden)) {
+            superDiarios += nome.contains(u"-mj"_s);
+            if (QFileInfo(dir.filePath(nome)).permissions() & DeOutros)
+                QTest::qFail(qPrintable(u"aberto a outros: "_s + nome), __FILE__, __LINE__);
+        }
+        data::Database(pasta.dataDir()).run(u"SELECT 1"_s, {}, u"abrir"_s, {});
+        // A super-journal may stay only while a journal that could name it
+        // does (one the engine did not find hot, left for its next write).
+        const QStringList restos = dir.entryList({u"*-mj*"_s}, QDir::Files | QDir::Hidden);
+        const QStringList diarios = dir.entryList({u"*-journal"_s}, QDir::Files | QDir::Hidden);
+        if (!restos.isEmpty() && diarios.isEmpty())
+            QTest::qFail(qPrintable(u"passo %1: "_s.arg(passo) + restos.join(u", "_s)), __FILE__, __LINE__);
+        return superDiarios;
     }
 
     // One user, one planned entry due on 10/03/2025.
