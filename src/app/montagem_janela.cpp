@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QImageReader>
+#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -154,6 +155,13 @@ protected:
 };
 
 } // namespace
+
+void bordaEntalhada(QFrame *panel)
+{
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setMidLineWidth(0);
+}
 
 QLabel *criaImagemFundo(QWidget *window)
 {

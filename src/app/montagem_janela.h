@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+class QFrame;
 class QLabel;
 class QWidget;
 
@@ -36,6 +37,10 @@ void centraNaTela(QWidget *window);
 // be loaded leaves it empty and is reported, naming the file, through the
 // default error handler: once for all the windows, not once for each.
 QLabel *criaImagemFundo(QWidget *window);
+
+// A panel's border as the main window's tabs have it: a lowered outer and
+// a raised inner bevel, an etched groove.
+void bordaEntalhada(QFrame *panel);
 
 // A transparent label at (x, y) with its natural size. Bold is drawn by the
 // label itself where the font engine has no bold for the font, and for the

@@ -87,12 +87,9 @@ protected:
 
 QFrame *criaPainel(QWidget *parent, const QString &name)
 {
-    // Lowered outer and raised inner bevel: an etched groove.
     auto *panel = new QFrame(parent);
     panel->setObjectName(name);
-    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    panel->setLineWidth(1);
-    panel->setMidLineWidth(0);
+    bordaEntalhada(panel);
     panel->setGeometry(AbasPrincipal::PanelLeft, AbasPrincipal::PanelTop, 489, 269);
     return panel;
 }

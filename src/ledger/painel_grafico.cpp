@@ -100,10 +100,7 @@ PainelGrafico::PainelGrafico(QWidget *parent)
 {
     setObjectName(u"panelGrafico"_s);
     setFont(fonteJanela());
-    // Lowered outer and raised inner bevel: an etched groove.
-    setFrameStyle(QFrame::Box | QFrame::Sunken);
-    setLineWidth(1);
-    setMidLineWidth(0);
+    bordaEntalhada(this);
     resize(489, 269);
 
     Label2 = criaRotuloDireita(this, u"Label2"_s, u"Despesas no período:"_s, 8 + 105, 10, 105);
