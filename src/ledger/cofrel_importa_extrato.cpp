@@ -240,20 +240,37 @@ private:
     bool m_listaAberta = false;
 };
 
-// The category cell: drawn as a closed list, edited in a list of the eight
-// categories. A click opens the list at once; F2 or a letter opens it for
-// the keyboard (arrows or initials, Enter to keep, Esc to leave it).
-class DelegadoCategoria final : public QStyledItemDelegate {
+// A cell drawn by hand over the view's own background of the line
+// (selection, colours), which pintaFundo() paints first.
+class DelegadoComFundo : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+protected:
+    QStyleOptionViewItem pintaFundo(QPainter *painter, const QStyleOptionViewItem &option,
+                                    const QModelIndex &index) const
     {
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
         const QWidget *widget = option.widget;
         QStyle *style = widget ? widget->style() : QApplication::style();
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+        return item;
+    }
+};
+
+// The category cell: drawn as a closed list, edited in a list of the eight
+// categories. A click opens the list at once; F2 or a letter opens it for
+// the keyboard (arrows or initials, Enter to keep, Esc to leave it).
+class DelegadoCategoria final : public DelegadoComFundo {
+public:
+    using DelegadoComFundo::DelegadoComFundo;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QStyleOptionViewItem item = pintaFundo(painter, option, index);
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
         QStyleOptionComboBox combo;
         combo.rect = option.rect.adjusted(1, 1, -1, -1);
         combo.state = (option.state & QStyle::State_Enabled) | QStyle::State_Enabled;
@@ -302,17 +319,15 @@ public:
 
 // The tick cell: the box in its middle, and a click anywhere in the cell
 // ticks or unticks the line.
-class DelegadoMarca final : public QStyledItemDelegate {
+class DelegadoMarca final : public DelegadoComFundo {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using DelegadoComFundo::DelegadoComFundo;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QStyleOptionViewItem item = option;
-        initStyleOption(&item, index);
+        const QStyleOptionViewItem item = pintaFundo(painter, option, index);
         const QWidget *widget = option.widget;
         QStyle *style = widget ? widget->style() : QApplication::style();
-        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
         QStyleOptionViewItem caixa = item;
         const QRect indicador = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, widget);
         caixa.rect = QStyle::alignedRect(option.direction, Qt::AlignCenter, indicador.size(), option.rect);

@@ -70,12 +70,7 @@ private Q_SLOTS:
     void init()
     {
         m_fx = std::make_unique<Livro>(QDate(2025, 3, 10), Livro::Principal | Livro::Planejamento | Livro::Contas);
-        OutraConexao razao(m_fx->pasta.dataFile(u"f1.DB"_s));
-        QVERIFY(razao.exec(u"INSERT INTO fin (Data, Descricao, Categoria, Valor) VALUES "
-                           u"('2025-03-08', 'Padaria', 1, -7.5), ('2025-03-09', 'Salário', 6, 2000)"_s));
-        OutraConexao plano(m_fx->pasta.dataFile(u"d1.DB"_s));
-        QVERIFY(plano.exec(u"INSERT INTO dfin (Dia, Data, Categoria, Descricao, Valor) VALUES "
-                           u"(20, '2025-03-20', 4, 'Aluguel', -800)"_s));
+        insereLinhasDeAmostra(*m_fx);
     }
 
     void cleanup()

@@ -192,6 +192,18 @@ void apagaDoRegistro(const QString &nome)
         throw std::runtime_error("no such user");
 }
 
+void insereLinhasDeAmostra(const Livro &livro)
+{
+    const OutraConexao razao(livro.pasta.dataFile(u"f1.DB"_s));
+    if (!razao.exec(u"INSERT INTO fin (Data, Descricao, Categoria, Valor) VALUES "
+                    u"('2025-03-08', 'Padaria', 1, -7.5), ('2025-03-09', 'Salário', 6, 2000)"_s))
+        throw std::runtime_error("cannot write the ledger");
+    const OutraConexao plano(livro.pasta.dataFile(u"d1.DB"_s));
+    if (!plano.exec(u"INSERT INTO dfin (Dia, Data, Categoria, Descricao, Valor) VALUES "
+                    u"(20, '2025-03-20', 4, 'Aluguel', -800)"_s))
+        throw std::runtime_error("cannot write the plan");
+}
+
 QStringList arquivosDaPasta(const TestFolder &pasta)
 {
     return QDir(pasta.dataDir()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);

@@ -86,6 +86,11 @@ public:
     QString arquivoPlano() const; // path of the user's plan file
 };
 
+// Two transactions in the statement (08 and 09/03/2025) and a planned
+// entry due on 20/03/2025, written behind the windows' back: something to
+// show in every window of a book fixed on 10/03/2025, nothing due.
+void insereLinhasDeAmostra(const Livro &livro);
+
 // Picks item \a index of a combo with the arrow keys, as a person does.
 void escolhe(QComboBox *combo, int index);
 // Replaces the text of \a edit as a person does: select all, delete, type.
