@@ -268,7 +268,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const QStyleOptionViewItem item = pintaFundo(painter, option, index);
+        pintaFundo(painter, option, index);
         const QWidget *widget = option.widget;
         QStyle *style = widget ? widget->style() : QApplication::style();
         QStyleOptionComboBox combo;
