@@ -230,8 +230,10 @@ std::vector<Lancamento> Table::rowsBetween(const QDate &first, const QDate &last
 QHash<QString, int> Table::usualCategories()
 {
     const QString schema = m_db.attach(m_fileName);
-    QSqlQuery q = m_db.run(u"SELECT Descricao, Categoria, count(*) FROM %1 GROUP BY Descricao, Categoria"_s.arg(schema),
-                           {}, ReadAction, m_fileName);
+    QSqlQuery q = m_db.run(u"SELECT Descricao, Categoria, count(*) FROM %1 WHERE Transacao > "
+                           u"(SELECT coalesce(max(Transacao), 0) FROM %1) - :janela GROUP BY Descricao, Categoria"_s
+                               .arg(schema),
+                           {{u":janela"_s, UsualWindow}}, ReadAction, m_fileName);
     QHash<QString, QHash<int, qint64>> counts; // folded description -> category -> rows
     while (nextRow(q, ReadAction, m_fileName))
         counts[textOf(q.value(0)).toCaseFolded()][q.value(1).toInt()] += q.value(2).toLongLong();
@@ -286,7 +288,9 @@ QString Table::backUp(const QDateTime &when)
                 m_fileName, QDir::toNativeSeparators(copy)));
         }
     }
-    QStringList copies = dir.entryList({base + u".????????-??????.bak"_s}, QDir::Files, QDir::Name);
+    // base.yyyymmdd-hhmmss.bak, spelt out: "?" runs would read as trigraphs.
+    const QString pattern = base + u'.' + QString(8, u'?') + u'-' + QString(6, u'?') + u".bak"_s;
+    QStringList copies = dir.entryList({pattern}, QDir::Files, QDir::Name);
     while (copies.size() > KeptBackups)
         QFile::remove(dir.filePath(copies.takeFirst()));
     return copy;

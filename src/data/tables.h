@@ -84,10 +84,12 @@ public:
     // What an import of the bank's statement into a ledger needs: the
     // identities the bank gave the rows imported before, the rows of a
     // span of days, and the category the person chose most often for each
-    // description (letter case ignored).
+    // description (letter case ignored) among the last UsualWindow rows
+    // booked: a household's whole history, and a bounded read in a larger book.
     QSet<QString> importedIdentities();
     std::vector<Lancamento> rowsBetween(const QDate &first, const QDate &last);
     QHash<QString, int> usualCategories();
+    static constexpr int UsualWindow = 100000;
     // Books \a rows, each under the identity the bank gave it, inside the
     // caller's Transaction, and returns their numbers. The identities live
     // in a table of their own in the ledger file, made at the first import.
