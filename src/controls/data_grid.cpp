@@ -56,6 +56,8 @@ protected:
         marker.lineTo(centre.x() - w / 2.0, centre.y() + h / 2.0);
         marker.closeSubpath();
         painter->save();
+        // The section's own painting may leave the painter clipped to nothing.
+        painter->setClipRect(rect);
         painter->setRenderHint(QPainter::Antialiasing, true);
         painter->fillPath(marker, palette().color(QPalette::WindowText));
         painter->restore();

@@ -38,6 +38,20 @@ enum : int { BarraNoMeio = 0, BarraEmTresQuartos = 1, PageDownAteParar = 2 };
 } // namespace
 
 class TestDataGrid final : public QObject {
+    // Dark pixels in the row indicator's section of \a row.
+    int tintaNaSecao(int row) const
+    {
+        QHeaderView *header = m_grid->verticalHeader();
+        const QImage image = header->grab().toImage();
+        const QRect section(0, header->sectionViewportPosition(row), header->width(), header->sectionSize(row));
+        int dark = 0;
+        for (int y = section.top(); y <= section.bottom(); ++y) {
+            for (int x = section.left(); x <= section.right(); ++x)
+                dark += qGray(image.pixel(x, y)) < 96;
+        }
+        return dark;
+    }
+
     Q_OBJECT
 
 private Q_SLOTS:
@@ -90,6 +104,9 @@ private Q_SLOTS:
         clicaLinha(5);
         QCOMPARE(m_grid->currentRow(), 5);
         QCOMPARE(m_grid->indicatorRow(), 5);
+        // The marker is drawn on that row's section, and on no other.
+        QVERIFY(tintaNaSecao(5) > 10);
+        QCOMPARE(tintaNaSecao(4), 0);
         const QModelIndexList selected = m_grid->selectionModel()->selectedRows();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().row(), 5);
