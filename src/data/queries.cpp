@@ -24,15 +24,18 @@ StatementQuery::StatementQuery(Database &db, QObject *parent)
 
 void StatementQuery::open(const QString &finFileName, const QDate &inicio)
 {
-    close();
     const QString table = m_db.attach(finFileName);
-    m_fileName = finFileName;
-    m_text = inicio.isNull() ? sql::statement(table) : sql::statementFrom(table);
-    m_binds.clear();
+    const QString text = inicio.isNull() ? sql::statement(table) : sql::statementFrom(table);
+    QVariantMap binds;
     if (!inicio.isNull())
-        m_binds.insert(u":inicio"_s, isoDate(inicio));
-    QSqlQuery count = m_db.run(u"select count(*) from ("_s + m_text + u')', m_binds, ReadAction, m_fileName);
-    m_rowCount = nextRow(count, ReadAction, m_fileName) ? count.value(0).toInt() : 0;
+        binds.insert(u":inicio"_s, isoDate(inicio));
+    QSqlQuery count = m_db.run(u"select count(*) from ("_s + text + u')', binds, ReadAction, finFileName);
+    const int rows = nextRow(count, ReadAction, finFileName) ? count.value(0).toInt() : 0;
+    // Only a statement that could be counted replaces the one shown.
+    m_fileName = finFileName;
+    m_text = text;
+    m_binds = binds;
+    m_rowCount = rows;
     Q_EMIT changed();
 }
 

@@ -20,7 +20,8 @@ public:
     explicit StatementQuery(Database &db, QObject *parent = nullptr);
 
     // The rows of \a finFileName dated \a inicio or later, future ones
-    // included; every row when \a inicio is null ("Completo").
+    // included; every row when \a inicio is null ("Completo"). When it
+    // fails, the statement open before stays.
     void open(const QString &finFileName, const QDate &inicio);
     void close();
     bool isOpen() const { return m_rowCount >= 0; }

@@ -6,6 +6,7 @@
 #include "support/tabelas.h"
 
 #include "app/cofrel_uteis.h"
+#include "app/errors.h"
 #include "data/database.h"
 #include "data/models.h"
 #include "data/queries.h"
@@ -168,7 +169,7 @@ private Q_SLOTS:
     // The grid's model counts the rows when the statement opens and reads a
     // page when a row of it is first shown, keeping a few pages: another
     // program's change reaches the pages not read yet, and the pages
-    // dropped, but not the ones kept.
+    // dropped, but not the ones kept. A failed open changes nothing.
     void modelReadsPagesAsShown()
     {
         const int pages = int(3 * StatementModel::KeptPages);
@@ -204,6 +205,12 @@ private Q_SLOTS:
         QVERIFY(model.index(last, 2).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
         QVERIFY(model.index(last, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
         QVERIFY(!model.headerData(1, Qt::Vertical, Qt::DisplayRole).isValid());
+
+        // A statement that cannot be opened leaves the one shown.
+        QVERIFY_THROWS_EXCEPTION(Error, q.open(u"f9.db"_s, {}));
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(model.rowCount(), int(m_rows.size()));
+        QCOMPARE(model.index(last, 0).data().toDate(), m_rows.last().data);
 
         q.close();
         QCOMPARE(reset.count(), 2);
