@@ -5,10 +5,9 @@
 #include "apoio_fuzz.h"
 
 #include "accounts/senha.h"
-#include "data/conversions.h"
 #include "data/database.h"
-#include "data/layouts.h"
-#include "data/table.h"
+#include "data/schema.h"
+#include "data/tables.h"
 #include "data/templates.h"
 
 #include <QDir>
@@ -21,8 +20,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using cofrel::fuzz::exige;
-
-const QString Alias = u"CofrelFuzz"_s;
+namespace data = cofrel::data;
 
 std::unique_ptr<QTemporaryDir> &pasta()
 {
@@ -30,27 +28,27 @@ std::unique_ptr<QTemporaryDir> &pasta()
     return dir;
 }
 
+std::unique_ptr<data::Database> &banco()
+{
+    static std::unique_ptr<data::Database> db;
+    return db;
+}
+
 void confere(const QString &nome)
 {
-    const QString chave = cofrel::data::foldedKey(nome);
-    exige(cofrel::data::foldedKey(nome) == chave, "a chave muda de uma vez para outra");
+    const QString chave = data::foldedKey(nome);
+    exige(data::foldedKey(nome) == chave, "a chave muda de uma vez para outra");
 
-    cofrel::data::Database &db = cofrel::data::Database::forAlias(Alias);
-    cofrel::data::Table usuarios(Alias, u"users.db"_s);
-    usuarios.setIndexName(u"users"_s);
-    cofrel::data::TableCloser fecha(usuarios);
-    usuarios.open();
-    cofrel::data::Transaction transacao(db); // never committed
+    data::UserTable usuarios(*banco());
+    data::Transaction transacao(*banco(), {QString(data::UserTable::FileName)}); // never committed
     // The new-user window's lookup, on an empty registry.
-    exige(!usuarios.findKey(QLocale().toUpper(nome)) && !usuarios.findKey(nome), "achou num registro vazio");
-    usuarios.insert();
-    usuarios.fieldByName(u"User"_s).setString(nome);
-    usuarios.fieldByName(u"Senha"_s).setBytes(cofrel::CodificaSenha("x"));
-    usuarios.post();
-    exige(usuarios.findKey(nome), "o nome gravado não se acha");
+    exige(!usuarios.find(QLocale().toUpper(nome)) && !usuarios.find(nome), "achou num registro vazio");
+    usuarios.insert(nome, cofrel::CodificaSenha("x"));
+    const std::optional<data::UserTable::Usuario> achado = usuarios.find(nome);
+    exige(achado.has_value(), "o nome gravado não se acha");
     // What is not text (U+FFFF, a lone surrogate) is stored as U+FFFD.
-    exige(usuarios.fieldByName(u"User"_s).asString() == cofrel::data::storableText(nome), "o nome não volta igual");
-    exige(usuarios.recordCount() == 1, "uma linha só");
+    exige(achado->nome == data::storableText(nome), "o nome não volta igual");
+    exige(usuarios.names().size() == 1, "uma linha só");
 }
 
 } // namespace
@@ -61,10 +59,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // In memory where there is a tmpfs: the engine syncs every write.
     const QString base = QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/cofrel-fuzz-XXXXXX"_s : QString();
     pasta() = base.isEmpty() ? std::make_unique<QTemporaryDir>() : std::make_unique<QTemporaryDir>(base);
-    cofrel::data::createTemplates(pasta()->filePath(u"dados"_s));
-    cofrel::data::Database::setAliasFolder(Alias, pasta()->filePath(u"dados"_s));
+    data::createTemplates(pasta()->filePath(u"dados"_s));
+    banco() = std::make_unique<data::Database>(pasta()->filePath(u"dados"_s));
     std::atexit([] {
-        cofrel::data::Database::closeAll();
+        banco().reset();
         pasta().reset();
     });
     return 0;
