@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QWidget>
 
 namespace cofrel {
@@ -33,6 +34,23 @@ void registraFonteEscalavel()
         return true;
     }();
     Q_UNUSED(registrada);
+}
+
+// A label sized to its text in the bitmap face gets the room the wider
+// scaled face needs, its aligned edge kept where it was.
+void daEspaco(QLabel *label)
+{
+    const int falta = label->sizeHint().width() - label->width();
+    if (label->wordWrap() || falta <= 0)
+        return;
+    QRect area = label->geometry();
+    if (label->alignment() & Qt::AlignRight)
+        area.setLeft(area.left() - falta);
+    else if (label->alignment() & Qt::AlignHCenter)
+        area.adjust(-falta / 2, 0, falta - falta / 2, 0);
+    else
+        area.setRight(area.right() + falta);
+    label->setGeometry(area);
 }
 
 class EscalaFontes final : public QObject {
@@ -74,6 +92,8 @@ private:
             QFont font = widget->font();
             font.setFamilies(para);
             widget->setFont(font);
+            if (auto *label = qobject_cast<QLabel *>(widget))
+                daEspaco(label);
         }
     }
 

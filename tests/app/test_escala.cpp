@@ -8,12 +8,14 @@
 #include "app/montagem_janela.h"
 #include "accounts/cofrel_inclui_usuario.h"
 #include "accounts/cofrel_login.h"
+#include "ledger/cofrel_importa_extrato.h"
 #include "ledger/cofrel_inclui_valor.h"
 #include "ledger/cofrel_main.h"
 #include "planning/cofrel_inclui_mes.h"
 #include "planning/cofrel_planejamento_mensal.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,7 +28,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Janela { Login, NovoUsuario, Principal, IncluiValor, Planejamento, IncluiMes };
+enum class Janela { Login, NovoUsuario, Principal, IncluiValor, Planejamento, IncluiMes, ImportaExtrato };
 
 // The dark pixels of \a widget drawn at its screen's pixel ratio: its
 // black text, not the light background, the frames nor the blue of a
@@ -42,6 +44,14 @@ int tinta(QWidget *widget)
         }
     }
     return pixels;
+}
+
+// Shows \a w on the screen of ratio \a dpr.
+void mostraEm(QWidget *w, QScreen *tela)
+{
+    w->setScreen(tela);
+    w->move(tela->geometry().topLeft() + QPoint(20, 20));
+    w->show();
 }
 
 QScreen *telaDe(qreal dpr)
@@ -77,6 +87,7 @@ private Q_SLOTS:
     {
         for (QWidget *janela : QApplication::topLevelWidgets())
             janela->hide();
+        m_importa.reset();
         m_fx.reset();
     }
 
@@ -106,10 +117,7 @@ private Q_SLOTS:
 
         QList<int> tintas;
         for (const qreal dpr : {1.0, 1.5, 2.0}) {
-            QScreen *tela = telaDe(dpr);
-            w->setScreen(tela);
-            w->move(tela->geometry().topLeft() + QPoint(20, 20));
-            w->show();
+            mostraEm(w, telaDe(dpr));
             QTRY_COMPARE(w->devicePixelRatioF(), dpr);
             QCoreApplication::processEvents();
             tintas << tinta(alvo);
@@ -121,8 +129,38 @@ private Q_SLOTS:
         QVERIFY2(tintas[1] >= 1.5 * tintas[0] && tintas[2] >= 2.0 * tintas[0], qPrintable(lidas));
     }
 
+    void rotulosInteiros_data()
+    {
+        QTest::addColumn<Janela>("janela");
+        QTest::newRow("login") << Janela::Login;
+        QTest::newRow("new user") << Janela::NovoUsuario;
+        QTest::newRow("main window") << Janela::Principal;
+        QTest::newRow("entry dialog") << Janela::IncluiValor;
+        QTest::newRow("planning window") << Janela::Planejamento;
+        QTest::newRow("planned-entry dialog") << Janela::IncluiMes;
+        QTest::newRow("import review") << Janela::ImportaExtrato;
+    }
+
+    // The scaled face is wider than the bitmap one: each label still has
+    // the room its whole text needs.
+    void rotulosInteiros()
+    {
+        QFETCH(Janela, janela);
+        QWidget *w = this->janela(janela);
+        for (const qreal dpr : {1.0, 1.5, 2.0}) {
+            mostraEm(w, telaDe(dpr));
+            QTRY_COMPARE(w->devicePixelRatioF(), dpr);
+            for (const QLabel *rotulo : w->findChildren<QLabel *>()) {
+                if (rotulo->isVisibleTo(w) && !rotulo->text().isEmpty() && !rotulo->wordWrap())
+                    QVERIFY2(rotulo->width() >= rotulo->sizeHint().width(),
+                             qPrintable(u"%1 at %2: %3 of %4 pixels"_s.arg(rotulo->objectName()).arg(dpr)
+                                            .arg(rotulo->width()).arg(rotulo->sizeHint().width())));
+            }
+        }
+    }
+
 private:
-    QWidget *janela(Janela janela) const
+    QWidget *janela(Janela janela)
     {
         switch (janela) {
         case Janela::Login: return m_fx->login;
@@ -131,11 +169,15 @@ private:
         case Janela::IncluiValor: return m_fx->dialogo;
         case Janela::Planejamento: return m_fx->planejamento;
         case Janela::IncluiMes: return m_fx->incluiMes;
+        case Janela::ImportaExtrato:
+            m_importa = std::make_unique<TformImportaExtrato>();
+            return m_importa.get();
         }
         return nullptr;
     }
 
     std::unique_ptr<Livro> m_fx;
+    std::unique_ptr<TformImportaExtrato> m_importa;
 };
 
 int main(int argc, char *argv[])
