@@ -5,7 +5,6 @@
 #include "app/guard.h"
 #include "app/login_context.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -87,23 +86,20 @@ void centraNaTela(QWidget *window)
 
 namespace {
 
-// The file is read once, not mapped (a file cut short by another program
-// while mapped would end the process). Qt's reader is told the format
-// first, so that a BMP never loads every image plugin to guess it; a file
-// of another format is still recognised by its content.
+// The file is read, not mapped (a file cut short by another program while
+// mapped would end the process), straight into the picture. Qt's reader
+// is told the format first, so that a BMP never loads every image plugin
+// to guess it; a file of another format is still recognised by its content.
 QImage decodificaImagemFundo(const QString &file)
 {
     QFile arquivo(file);
     if (!arquivo.open(QIODevice::ReadOnly))
         return {};
-    QByteArray bytes = arquivo.readAll();
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader bmp(&buffer, "bmp");
+    QImageReader bmp(&arquivo, "bmp");
     bmp.setAutoDetectImageFormat(false);
     QImage decoded = bmp.read();
-    if (decoded.isNull() && buffer.seek(0))
-        decoded = QImageReader(&buffer).read();
+    if (decoded.isNull() && arquivo.seek(0))
+        decoded = QImageReader(&arquivo).read();
     return decoded;
 }
 
