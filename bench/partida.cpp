@@ -20,6 +20,10 @@
 
 #include <cstdio>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 namespace cofrel::bench {
 
 using namespace Qt::StringLiterals;
@@ -73,6 +77,42 @@ Tempo rodaFilho(const QString &modo, const QString &pasta)
     return tempo;
 }
 
+// Keeps the children on the processor the benchmark runs on while it
+// lives: a virtual machine's processors can differ in speed by half (a
+// neighbour's load on one), and the program and the dialog it is compared
+// with must be timed on the same one.
+class MesmoProcessador final {
+public:
+    MesmoProcessador()
+    {
+#ifdef __linux__
+        const int atual = sched_getcpu();
+        m_fixado = atual >= 0 && sched_getaffinity(0, sizeof m_antes, &m_antes) == 0;
+        if (m_fixado) {
+            cpu_set_t um;
+            CPU_ZERO(&um);
+            CPU_SET(atual, &um);
+            m_fixado = sched_setaffinity(0, sizeof um, &um) == 0;
+        }
+#endif
+    }
+    ~MesmoProcessador()
+    {
+#ifdef __linux__
+        if (m_fixado)
+            sched_setaffinity(0, sizeof m_antes, &m_antes);
+#endif
+    }
+    MesmoProcessador(const MesmoProcessador &) = delete;
+    MesmoProcessador &operator=(const MesmoProcessador &) = delete;
+
+private:
+#ifdef __linux__
+    cpu_set_t m_antes;
+#endif
+    bool m_fixado = false;
+};
+
 } // namespace
 
 int executaPartida(int argc, char *argv[], const QString &pastaDoPrograma)
@@ -117,6 +157,7 @@ void medePartida(const QString &pastaDoPrograma, int vezes, Amostras &partida, A
             a.cpu.push_back(t.cpu);
         }
     };
+    const MesmoProcessador mesmoProcessador;
     rodaFilho(u"--base"_s, {});
     rodaFilho(u"--base-texto"_s, {});
     rodaFilho(u"--partida"_s, pastaDoPrograma);
