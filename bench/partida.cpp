@@ -78,7 +78,7 @@ Tempo rodaFilho(const QString &modo, const QString &pasta)
 }
 
 // Keeps the children on the processor the benchmark runs on while it
-// lives: a virtual machine's processors can differ in speed by half (a
+// lives: a virtual machine's processors can differ in speed by 40 % (a
 // neighbour's load on one), and the program and the dialog it is compared
 // with must be timed on the same one.
 class MesmoProcessador final {
